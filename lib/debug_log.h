@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace lib {
+
+// The debug log cannot be written. Carries the platform's error code.
+class EInOutError : public std::runtime_error {
+ public:
+  explicit EInOutError(uint32_t errorCode);
+  uint32_t ErrorCode() const { return errorCode_; }
+
+ private:
+  uint32_t errorCode_;
+};
+
+inline constexpr const char* kDebugLogPath = "c:\\log.txt";
+
+// Appends "hh:nn:ss:zzz , message" and CR LF to c:\log.txt when debugSwitch is
+// exactly "1"; otherwise touches nothing. Raises EInOutError when the file can be
+// neither appended to nor created, or the line cannot be written.
+void DebugLog(const std::string& message, const std::string& debugSwitch);
+
+// One informational event with the message, source "quillon". Never fails.
+void WriteEventLog(const std::string& message);
+
+}  // namespace lib

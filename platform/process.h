@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// The read end of a pipe that a started process writes to. Closed on destruction.
+class PipeReadEnd {
+ public:
+  virtual ~PipeReadEnd() = default;
+  // Blocks until data arrives; returns the number of bytes read, 0 at the end of
+  // the pipe, on failure, or once Interrupt() was called.
+  virtual size_t Read(char* buffer, size_t size) = 0;
+  // Makes a blocked or later Read() return 0. Safe to call from another thread.
+  virtual void Interrupt() = 0;
+};
+
+// A started process. Destruction releases its handles; it neither waits for nor
+// kills the process (on Linux a process that has ended is reaped).
+class ChildProcess {
+ public:
+  virtual ~ChildProcess() = default;
+  // True once the process has ended; false when the time limit ran out first.
+  virtual bool WaitForExit(uint32_t timeoutMs) = 0;
+  // Ends the process at once: on Windows TerminateProcess with exit code 1223;
+  // on Linux SIGKILL to its whole process group, which it leads.
+  virtual void Terminate() = 0;
+};
+
+struct CapturedProcess {
+  std::unique_ptr<ChildProcess> process;
+  std::unique_ptr<PipeReadEnd> output;  // the process's standard output
+  std::unique_ptr<PipeReadEnd> error;   // the process's standard error
+};
+
+enum class StartResult { kStarted, kPipeFailed, kStartFailed };
+
+// Starts a command line with no command interpreter in between: the first word is
+// the program, searched for as the platform's process creation does (on Linux:
+// words split by the Windows command-line rules, the program searched on PATH,
+// standard input /dev/null, a process group of its own). Standard output and
+// standard error go to two fresh pipes whose read ends are handed back; this
+// process keeps no copy of their write ends. On failure nothing is left open.
+StartResult StartCapturedProcess(const std::string& commandLine, CapturedProcess& started);
+
+}  // namespace platform
