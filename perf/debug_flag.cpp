@@ -1,0 +1,7 @@
+#include "perf/perf.h"
+
+namespace perf {
+
+std::string DebugFlag;
+
+}  // namespace perf
