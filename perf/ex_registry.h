@@ -12,7 +12,9 @@ namespace perf {
 // Message: "Error <code> : <system text>:<message>" or "Error <code>:<message>".
 class EExRegistryException : public ERegistryException {
  public:
+  // Takes the calling thread's last error code.
   explicit EExRegistryException(const std::string& message);
+  EExRegistryException(int32_t code, const std::string& message);
   int32_t ErrorCode;
 };
 
