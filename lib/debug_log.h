@@ -4,9 +4,12 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/clock.h"
+
 namespace lib {
 
-// The debug log cannot be written. Carries the platform's error code.
+// The debug log cannot be written. Carries the platform's error code; the message
+// reads "I/O error <code>".
 class EInOutError : public std::runtime_error {
  public:
   explicit EInOutError(uint32_t errorCode);
@@ -17,6 +20,9 @@ class EInOutError : public std::runtime_error {
 };
 
 inline constexpr const char* kDebugLogPath = "c:\\log.txt";
+
+// "hh:nn:ss:zzz" with the given separator between the fields.
+std::string FormatLogTime(const platform::TimeOfDay& time, const std::string& separator);
 
 // Appends "hh:nn:ss:zzz , message" and CR LF to c:\log.txt when debugSwitch is
 // exactly "1"; otherwise touches nothing. Raises EInOutError when the file can be

@@ -6,6 +6,8 @@
 
 namespace platform {
 
+// Paths go through LocalPath().
+
 // True when a regular file (not a directory) exists at the path.
 bool FileExists(const std::string& path);
 

@@ -1,0 +1,134 @@
+#include "platform/process.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// The exit code that marks a process ended for running past its time limit
+// (ERROR_CANCELLED).
+constexpr UINT kTerminatedExitCode = 1223;
+
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+  }
+  ~UniqueHandle() { Reset(); }
+
+  HANDLE Get() const { return handle_; }
+  HANDLE* Put() {
+    Reset();
+    return &handle_;
+  }
+  void Reset() {
+    if (handle_ != nullptr) CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+class Win32PipeReadEnd : public PipeReadEnd {
+ public:
+  explicit Win32PipeReadEnd(UniqueHandle pipe) : pipe_(std::move(pipe)) {}
+
+  size_t Read(char* buffer, size_t size) override {
+    // Announce the read before looking at the flag: Interrupt() either sees the read
+    // and cancels it, or the read sees the flag.
+    reading_ = true;
+    DWORD count = 0;
+    const bool ok =
+        !interrupted_ && ReadFile(pipe_.Get(), buffer, static_cast<DWORD>(size), &count, nullptr);
+    reading_ = false;
+    return ok ? count : 0;
+  }
+
+  void Interrupt() override {
+    interrupted_ = true;
+    // A read that has not reached the kernel yet cannot be cancelled; try until the
+    // reader has left ReadFile.
+    while (reading_) {
+      CancelIoEx(pipe_.Get(), nullptr);
+      Sleep(1);
+    }
+  }
+
+ private:
+  UniqueHandle pipe_;
+  std::atomic<bool> reading_{false};
+  std::atomic<bool> interrupted_{false};
+};
+
+class Win32ChildProcess : public ChildProcess {
+ public:
+  explicit Win32ChildProcess(const PROCESS_INFORMATION& info)
+      : process_(info.hProcess), thread_(info.hThread) {}
+
+  bool WaitForExit(uint32_t timeoutMs) override {
+    return WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+  }
+
+  void Terminate() override { TerminateProcess(process_.Get(), kTerminatedExitCode); }
+
+ private:
+  UniqueHandle process_;
+  UniqueHandle thread_;
+};
+
+struct Pipe {
+  UniqueHandle readEnd;
+  UniqueHandle writeEnd;
+};
+
+// Both ends are created inheritable; the read end is then kept from the child, which
+// must hold nothing but the write end for the pipe to end when it exits.
+bool MakePipe(Pipe& pipe) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  if (!CreatePipe(pipe.readEnd.Put(), pipe.writeEnd.Put(), &inheritable, 0)) return false;
+  return SetHandleInformation(pipe.readEnd.Get(), HANDLE_FLAG_INHERIT, 0) != 0;
+}
+
+}  // namespace
+
+StartResult StartCapturedProcess(const std::string& commandLine, CapturedProcess& started) {
+  Pipe output;
+  Pipe error;
+  if (!MakePipe(output) || !MakePipe(error)) return StartResult::kPipeFailed;
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = output.writeEnd.Get();
+  startup.hStdError = error.writeEnd.Get();
+  PROCESS_INFORMATION info{};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  const BOOL created = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                      CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info);
+  output.writeEnd.Reset();
+  error.writeEnd.Reset();
+  if (!created) return StartResult::kStartFailed;
+
+  started.process = std::make_unique<Win32ChildProcess>(info);
+  started.output = std::make_unique<Win32PipeReadEnd>(std::move(output.readEnd));
+  started.error = std::make_unique<Win32PipeReadEnd>(std::move(error.readEnd));
+  return StartResult::kStarted;
+}
+
+}  // namespace platform
