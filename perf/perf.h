@@ -14,13 +14,35 @@ namespace perf {
 // The debug switch of every line this module writes; its host sets it.
 extern std::string DebugFlag;
 
+// The handle value of "no query" after close and "no counter yet" after init.
+constexpr platform::PdhHandle NoHandle = 0xFFFFFFFF;
+
+// The strings of Perflib\009 "Counter": index and English name alternating.
+using EnglishTable = std::vector<std::string>;
+
+// The one query session of the process.
+struct PerfState {
+  platform::PdhHandle queryHandle = 0;
+  platform::PdhHandle counterHandle = NoHandle;
+  EnglishTable englishTable;
+  std::string& debugFlag;
+};
+extern PerfState State;
+
 bool init();
 bool close();
 lib::CounterValue GetFormattedValue(const std::string& path, bool twice, int32_t delayMs,
                                     uint32_t format);
 lib::CounterValue GetRawValue(const std::string& path, bool twice, int32_t delayMs);
+// The counter's type, or -1 when it cannot be read.
+int32_t GetCounterType(platform::PdhHandle counter);
 
+// The index that the English table gives for a name (ASCII case ignored), 0 when
+// absent. Raises lib::EConvertError when the pair's index text is not a number.
+int32_t EnglishIndex(const std::string& name);
 std::string English2Local(const std::string& name);
+// True when the Perflib key has exactly one language subkey.
+bool IsSingleLanguage();
 std::string makepathA(const std::string& object, const std::string& counter,
                       const std::string& instance);
 std::string EnglishPath2LocalPDHPath(const std::string& path);

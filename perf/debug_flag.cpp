@@ -1,7 +1,0 @@
-#include "perf/perf.h"
-
-namespace perf {
-
-std::string DebugFlag;
-
-}  // namespace perf

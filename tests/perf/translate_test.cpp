@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include "lib/numeric.h"
+#include "perf/perf.h"
+#include "perf_test_env.h"
+
+namespace {
+
+// A small English table and the German names a German machine gives its indices.
+class TranslateTest : public PerfTest {
+ protected:
+  void SetUp() override {
+    PerfTest::SetUp();
+    perf::State.englishTable = {"2", "System", "238", "Processor", "6", "% Processor Time"};
+    pdh.localNames = {{2, "System"}, {238, "Prozessor"}, {6, "Prozessorzeit (%)"}};
+  }
+};
+
+TEST_F(TranslateTest, EnglishIndexIgnoresAsciiCaseOnly) {
+  EXPECT_EQ(perf::EnglishIndex("processor"), 238);
+  EXPECT_EQ(perf::EnglishIndex("% PROCESSOR TIME"), 6);  // the last pair
+  EXPECT_EQ(perf::EnglishIndex("Processor "), 0);
+  EXPECT_EQ(perf::EnglishIndex("238"), 0);  // index texts are not names
+  perf::State.englishTable.push_back("7");  // a dangling index has no name
+  EXPECT_EQ(perf::EnglishIndex("7"), 0);
+}
+
+TEST_F(TranslateTest, EnglishIndexRejectsAMalformedIndexText) {
+  perf::State.englishTable = {"12a", "Processor"};
+  try {
+    perf::EnglishIndex("Processor");
+    FAIL() << "no conversion error";
+  } catch (const lib::EConvertError& failure) {
+    EXPECT_STREQ(failure.what(), "'12a' is not a valid integer value");
+  }
+  EXPECT_THROW(perf::English2Local("Processor"), lib::EConvertError);
+}
+
+TEST_F(TranslateTest, English2LocalAsksThePlatformOnlyForKnownNames) {
+  EXPECT_EQ(perf::English2Local("PROCESSOR"), "Prozessor");
+  EXPECT_EQ(pdh.calls, std::vector<std::string>{"Lookup 238"});
+  EXPECT_EQ(perf::English2Local("Prozessor"), "Prozessor");
+  EXPECT_EQ(pdh.calls.size(), 1u);
+  pdh.localNames.erase(238);
+  EXPECT_EQ(perf::English2Local("Processor"), "");
+  EXPECT_FALSE(DebugLogExists());
+}
+
+TEST_F(TranslateTest, LanguageCountComesFromThePerflibKey) {
+  EXPECT_TRUE(perf::IsSingleLanguage());
+  UseGermanNames();
+  EXPECT_FALSE(perf::IsSingleLanguage());
+}
+
+TEST_F(TranslateTest, SingleLanguageMachinePassesNamesAsWritten) {
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("processor\\% Processor Time\\_Total"),
+            "\\processor(_Total)\\% Processor Time");
+  EXPECT_EQ(pdh.Count("Lookup"), 0);
+}
+
+TEST_F(TranslateTest, GermanMachineTranslatesObjectAndCounterButNotTheInstance) {
+  UseGermanNames();
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time\\_Total"),
+            "\\Prozessor(_Total)\\Prozessorzeit (%)");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time"),
+            "\\Prozessor\\Prozessorzeit (%)");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% processor time\\Processor"),
+            "\\Prozessor(Processor)\\Prozessorzeit (%)");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("System\\C\\D\\E"), "\\System(D\\E)\\C");
+  // Two adjacent backslashes make a counter that begins with one.
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\\\B"), "\\Prozessor\\\\B");
+  EXPECT_FALSE(DebugLogExists());
+}
+
+TEST_F(TranslateTest, PathsThatDoNotSplitComeBackUnchanged) {
+  UseGermanNames();
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("\\Processor\\% Processor Time"),
+            "\\Processor\\% Processor Time");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor"), "Processor");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\"), "");
+  EXPECT_EQ(DebugLines(), std::vector<std::string>(3, "English2Local: no match"));
+  EXPECT_EQ(pdh.Count("MakePath"), 0);
+}
+
+TEST_F(TranslateTest, NameWithoutLocalNameFailsTheTranslation) {
+  UseGermanNames();
+  pdh.localNames.erase(6);
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time\\_Total"), "");
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{"English2Local: no match"});
+}
+
+TEST_F(TranslateTest, ConversionFailureIsLoggedAndTheNameStaysEnglish) {
+  UseGermanNames();
+  perf::State.englishTable = {"238", "Processor", "6x", "% Processor Time"};
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time"),
+            "\\Prozessor\\% Processor Time");
+  EXPECT_EQ(DebugLines(),
+            std::vector<std::string>{"English2Local:'6x' is not a valid integer value"});
+}
+
+TEST_F(TranslateTest, MakePathFailuresAreLogged) {
+  pdh.makePathProbeSize = 0;
+  EXPECT_EQ(perf::makepathA("Processor", "% Processor Time", "_Total"), "");
+  EXPECT_EQ(pdh.Count("MakePath"), 0);
+
+  pdh.makePathProbeSize = UINT32_MAX;
+  pdh.makePathStatus = platform::kPdhInvalidArgument;
+  EXPECT_EQ(perf::makepathA("Processor", "% Processor Time", ""), "");
+  EXPECT_EQ(perf::makepathA("A", "B", "C\\D"), "");
+  EXPECT_EQ(DebugLines(),
+            (std::vector<std::string>{"makepathA: failed to get buffer size",
+                                      "Processor\\% Processor Time\\", "makepathA : C0000BBD",
+                                      "A\\B\\C\\D", "makepathA : C0000BBD"}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PerfTest, ProviderTranslatesToGermanDisplayNames) {
+  perf::UsePdh(platform::SystemPdh());
+  UseGermanNames();
+  ASSERT_TRUE(perf::init());
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time\\_Total"),
+            "\\Prozessor(_Total)\\Prozessorzeit (%)");
+  EXPECT_EQ(perf::English2Local("memory"), "Arbeitsspeicher");
+  EXPECT_TRUE(perf::close());
+  EXPECT_FALSE(DebugLogExists());
+}
+
+}  // namespace
