@@ -23,12 +23,19 @@ constexpr PdhStatus kPdhInvalidHandle = 0xC0000BBC;
 constexpr PdhStatus kPdhInvalidData = 0xC0000BC6;
 constexpr PdhStatus kPdhCStatusInvalidData = 0xC0000BBA;
 constexpr PdhStatus kPdhInsufficientBuffer = 0xC0000BC2;
+constexpr PdhStatus kPdhCStatusValidData = 0x00000000;
+constexpr PdhStatus kPdhCStatusNewData = 0x00000001;
+constexpr PdhStatus kPdhCStatusNoMachine = 0x800007D0;
+constexpr PdhStatus kPdhCalcNegativeDenominator = 0x800007D6;
+constexpr PdhStatus kPdhCalcNegativeValue = 0x800007D8;
 
 constexpr uint32_t kPdhFmtRaw = 0x00000010;
 constexpr uint32_t kPdhFmtLong = 0x00000100;
 constexpr uint32_t kPdhFmtDouble = 0x00000200;
 constexpr uint32_t kPdhFmtLarge = 0x00000400;
 constexpr uint32_t kPdhFmtNoScale = 0x00001000;
+constexpr uint32_t kPdhFmt1000 = 0x00002000;
+constexpr uint32_t kPdhFmtNoCap100 = 0x00008000;
 
 constexpr uint32_t kPerfDetailWizard = 400;
 constexpr uint32_t kPerfSizeLargeBit = 0x00000100;

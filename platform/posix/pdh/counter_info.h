@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform::posix::pdh {
+
+// PDH_COUNTER_INFO_A in the layout of the platform: the head that counter
+// access reads (PdhCounterInfoHead), then the user data, the path and its
+// elements, the explain text, and the strings these point to.
+struct PdhCounterInfo {
+  uint32_t dwLength;
+  uint32_t dwType;
+  uint32_t CVersion;
+  uint32_t CStatus;
+  int32_t lScale;
+  int32_t lDefaultScale;
+  std::uintptr_t dwUserData;
+  std::uintptr_t dwQueryUserData;
+  char* szFullPath;
+  char* szMachineName;
+  char* szObjectName;
+  char* szInstanceName;
+  char* szParentInstance;
+  uint32_t dwInstanceIndex;
+  char* szCounterName;
+  char* szExplainText;
+  uint32_t DataBuffer[1];
+};
+
+// The counter-data version that PDH reports for its own counters.
+constexpr uint32_t kPdhCounterVersion = 0x0503;
+
+}  // namespace platform::posix::pdh

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/pdh.h"
+#include "platform/posix/pdh/object_spec.h"
+
+namespace platform::posix::pdh {
+
+// The displayable value of a counter from its newer and (for rate and timer
+// types) older raw sample, by the formulas of its counter type, in the
+// requested format (exactly one of PDH_FMT_LONG, _DOUBLE, _LARGE, optionally
+// with NOSCALE, NOCAP100 and 1000). older may be null. Returns the status that
+// PdhCalculateCounterFromRawValue gives and fills value->CStatus.
+PdhStatus CalculateValue(const CounterSpec& counter, uint32_t format, const PdhRawCounter& newer,
+                         const PdhRawCounter* older, PdhFmtCounterValue* value);
+
+// A sample as the counter type delivers it: 32-bit types carry 32-bit values.
+RawPair AsDelivered(uint32_t type, RawPair pair);
+
+}  // namespace platform::posix::pdh

@@ -1,0 +1,45 @@
+#include "platform/posix/pdh/object_lookup.h"
+
+#include "platform/posix/pdh/perf_names.h"
+#include "platform/posix/pdh/text_util.h"
+
+namespace platform::posix::pdh {
+
+const ObjectSpec* FindObject(const std::string& name) {
+  for (const ObjectSpec* object : Objects()) {
+    if (EqualsIgnoringAsciiCase(DisplayNameOfIndex(object->nameIndex), name)) return object;
+  }
+  return nullptr;
+}
+
+std::optional<size_t> FindCounter(const ObjectSpec& object, const std::string& name) {
+  for (size_t position = 0; position < object.counters.size(); ++position) {
+    if (EqualsIgnoringAsciiCase(DisplayNameOfIndex(object.counters[position].nameIndex), name)) {
+      return position;
+    }
+  }
+  return std::nullopt;
+}
+
+const InstanceSample* FindInstance(const ObjectSpec& object, const ObjectSample& sample,
+                                   bool hasInstance, const std::string& name, uint32_t index) {
+  if (!object.hasInstances) {
+    return !hasInstance && !sample.instances.empty() ? &sample.instances[0] : nullptr;
+  }
+  if (!hasInstance) return nullptr;
+  uint32_t seen = 0;
+  for (const InstanceSample& instance : sample.instances) {
+    if (EqualsIgnoringAsciiCase(instance.name, name) && seen++ == index) return &instance;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> CounterNames(const ObjectSpec& object) {
+  std::vector<std::string> names;
+  for (const CounterSpec& counter : object.counters) {
+    names.push_back(DisplayNameOfIndex(counter.nameIndex));
+  }
+  return names;
+}
+
+}  // namespace platform::posix::pdh

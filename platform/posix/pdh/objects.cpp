@@ -1,0 +1,13 @@
+#include "platform/posix/pdh/object_spec.h"
+
+namespace platform::posix::pdh {
+
+const std::vector<const ObjectSpec*>& Objects() {
+  static const std::vector<const ObjectSpec*> objects = {
+      &ProcessorObject(),    &MemoryObject(),      &SystemObject(),  &NetworkInterfaceObject(),
+      &PhysicalDiskObject(), &LogicalDiskObject(), &ProcessObject(),
+  };
+  return objects;
+}
+
+}  // namespace platform::posix::pdh

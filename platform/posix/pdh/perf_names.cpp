@@ -1,0 +1,92 @@
+#include "platform/posix/pdh/perf_names.h"
+
+#include <algorithm>
+
+#include "platform/posix/pdh/display_language.h"
+#include "platform/posix/pdh/text_util.h"
+
+namespace platform::posix::pdh {
+
+const std::vector<PerfName>& PerfNames() {
+  // Indices follow the numbering that Windows gives these names, so that paths
+  // and tables written for Windows translate the same way here.
+  static const std::vector<PerfName> names = {
+      {2, "System", "System"},
+      {4, "Memory", "Arbeitsspeicher"},
+      {6, "% Processor Time", "Prozessorzeit (%)"},
+      {24, "Available Bytes", "Verfügbare Bytes"},
+      {26, "Committed Bytes", "Zugesicherte Bytes"},
+      {28, "Page Faults/sec", "Seitenfehler/s"},
+      {30, "Commit Limit", "Zusagegrenze"},
+      {40, "Pages/sec", "Seiten/s"},
+      {44, "Processor Queue Length", "Prozessor-Warteschlangenlänge"},
+      {142, "% User Time", "Benutzerzeit (%)"},
+      {144, "% Privileged Time", "Privilegierte Zeit (%)"},
+      {146, "Context Switches/sec", "Kontextwechsel/s"},
+      {148, "Interrupts/sec", "Interrupts/s"},
+      {174, "Virtual Bytes", "Virtuelle Bytes"},
+      {180, "Working Set", "Arbeitsseiten"},
+      {186, "Private Bytes", "Private Bytes"},
+      {198, "Current Disk Queue Length", "Aktuelle Warteschlangenlänge"},
+      {200, "% Disk Time", "Zeit (%)"},
+      {214, "Disk Reads/sec", "Lesevorgänge/s"},
+      {216, "Disk Writes/sec", "Schreibvorgänge/s"},
+      {220, "Disk Read Bytes/sec", "Bytes gelesen/s"},
+      {222, "Disk Write Bytes/sec", "Bytes geschrieben/s"},
+      {230, "Process", "Prozess"},
+      {234, "PhysicalDisk", "Physikalischer Datenträger"},
+      {236, "LogicalDisk", "Logischer Datenträger"},
+      {238, "Processor", "Prozessor"},
+      {248, "Processes", "Prozesse"},
+      {250, "Threads", "Threads"},
+      {264, "Bytes Received/sec", "Empfangene Bytes/s"},
+      {266, "Packets Received/sec", "Empfangene Pakete/s"},
+      {388, "Bytes Total/sec", "Bytes gesamt/s"},
+      {400, "Packets/sec", "Pakete/s"},
+      {408, "% Free Space", "Freier Speicherplatz (%)"},
+      {410, "Free Megabytes", "Freie Megabytes"},
+      {452, "Packets Sent/sec", "Gesendete Pakete/s"},
+      {506, "Bytes Sent/sec", "Gesendete Bytes/s"},
+      {510, "Network Interface", "Netzwerkschnittstelle"},
+      {520, "Current Bandwidth", "Aktuelle Bandbreite"},
+      {530, "Packets Received Errors", "Empfangene Pakete, Fehler"},
+      {542, "Packets Outbound Errors", "Ausgehende Pakete, Fehler"},
+      {674, "System Up Time", "Systembetriebszeit"},
+      {680, "Thread Count", "Threadanzahl"},
+      {684, "Elapsed Time", "Verstrichene Zeit"},
+      {698, "% Interrupt Time", "Interruptzeit (%)"},
+      {784, "ID Process", "Prozesskennung"},
+      {818, "Cache Bytes", "Cachebytes"},
+      {952, "Handle Count", "Handleanzahl"},
+      {1380, "Available KBytes", "Verfügbare KB"},
+      {1382, "Available MBytes", "Verfügbare MB"},
+      {1406, "% Committed Bytes In Use", "Zugesicherte verwendete Bytes (%)"},
+      {1746, "% Idle Time", "Leerlaufzeit (%)"},
+  };
+  return names;
+}
+
+const PerfName* FindPerfName(uint32_t index) {
+  const auto& names = PerfNames();
+  auto found = std::lower_bound(names.begin(), names.end(), index,
+                                [](const PerfName& name, uint32_t i) { return name.index < i; });
+  return found != names.end() && found->index == index ? &*found : nullptr;
+}
+
+std::string DisplayName(const PerfName& name) {
+  return GermanDisplay() ? ToDisplayEncoding(name.german) : name.english;
+}
+
+std::string DisplayNameOfIndex(uint32_t index) {
+  const PerfName* name = FindPerfName(index);
+  return name ? DisplayName(*name) : std::string();
+}
+
+uint32_t FindIndexByDisplayName(const std::string& text, const std::vector<uint32_t>& candidates) {
+  for (uint32_t index : candidates) {
+    if (EqualsIgnoringAsciiCase(DisplayNameOfIndex(index), text)) return index;
+  }
+  return 0;
+}
+
+}  // namespace platform::posix::pdh

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform::posix::pdh {
+
+// One entry of the performance-name table: the fixed index that Windows-style
+// callers translate through, the English name and the German display name
+// (UTF-8 here; DisplayName converts it to the display encoding).
+struct PerfName {
+  uint32_t index;
+  const char* english;
+  const char* german;
+};
+
+// Every object and counter name, in ascending index order.
+const std::vector<PerfName>& PerfNames();
+
+// The entry for an index, or null.
+const PerfName* FindPerfName(uint32_t index);
+
+// The name in the current display language and encoding.
+std::string DisplayName(const PerfName& name);
+
+// The name of an index in the display language; empty for an unknown index.
+std::string DisplayNameOfIndex(uint32_t index);
+
+// The index whose display name equals text, ASCII letters compared without
+// case; 0 when there is none. Only indices listed in candidates are considered.
+uint32_t FindIndexByDisplayName(const std::string& text, const std::vector<uint32_t>& candidates);
+
+}  // namespace platform::posix::pdh

@@ -1,0 +1,96 @@
+#include <set>
+
+#include "platform/posix/pdh/counter_types.h"
+#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/proc_dirs.h"
+#include "platform/posix/pdh/text_util.h"
+
+// PhysicalDisk: the whole disks of <sys>/block (loop, RAM and compressed-RAM
+// devices are not disks) with their <proc>/diskstats lines, and "_Total".
+namespace platform::posix::pdh {
+namespace {
+
+enum Counter : size_t {
+  kReadsPerSec,
+  kWritesPerSec,
+  kReadBytesPerSec,
+  kWriteBytesPerSec,
+  kDiskTime,
+  kQueueLength,
+  kCounterCount
+};
+
+// Fields of a diskstats line.
+enum Field : size_t {
+  kName = 2,
+  kReads = 3,
+  kSectorsRead = 5,
+  kWrites = 7,
+  kSectorsWritten = 9,
+  kInProgress = 11,
+  kIoMilliseconds = 12,
+  kFieldCount = 14
+};
+
+constexpr int64_t kSectorBytes = 512;
+constexpr int64_t kTicksPerMillisecond = kTicksPerSecond / 1000;
+
+bool IsPhysicalDisk(const std::string& name) {
+  return !name.starts_with("loop") && !name.starts_with("ram") && !name.starts_with("zram");
+}
+
+ObjectSample Collect(const CollectContext& context) {
+  ObjectSample sample;
+  std::set<std::string> disks;
+  for (const std::string& name : DirectoryEntries(context.sysRoot + "/block")) {
+    if (IsPhysicalDisk(name)) disks.insert(name);
+  }
+  auto diskstats = ReadWholeFile(context.procRoot + "/diskstats");
+  if (!diskstats) return sample;
+  InstanceSample total{kTotalInstance, std::vector<RawPair>(kCounterCount)};
+  for (std::string_view line : SplitLines(*diskstats)) {
+    auto fields = SplitFields(line);
+    if (fields.size() < kFieldCount || !disks.count(std::string(fields[kName]))) continue;
+    auto field = [&](Field f) {
+      return static_cast<int64_t>(ParseUnsigned(fields[f]).value_or(0));
+    };
+    InstanceSample disk{SafeInstanceName(fields[kName]), std::vector<RawPair>(kCounterCount)};
+    int64_t now = context.perfTime;
+    disk.values[kReadsPerSec] = {field(kReads), now};
+    disk.values[kWritesPerSec] = {field(kWrites), now};
+    disk.values[kReadBytesPerSec] = {field(kSectorsRead) * kSectorBytes, now};
+    disk.values[kWriteBytesPerSec] = {field(kSectorsWritten) * kSectorBytes, now};
+    disk.values[kDiskTime] = {field(kIoMilliseconds) * kTicksPerMillisecond, now};
+    disk.values[kQueueLength].first = field(kInProgress);
+    for (size_t counter = 0; counter < kCounterCount; ++counter) {
+      total.values[counter].first += disk.values[counter].first;
+      total.values[counter].second = disk.values[counter].second;
+    }
+    sample.instances.push_back(std::move(disk));
+  }
+  // The busy time of all disks together is their average.
+  if (!sample.instances.empty()) {
+    total.values[kDiskTime].first /= static_cast<int64_t>(sample.instances.size());
+  }
+  sample.instances.push_back(std::move(total));
+  return sample;
+}
+
+}  // namespace
+
+const ObjectSpec& PhysicalDiskObject() {
+  static const ObjectSpec object{234,
+                                 true,
+                                 {
+                                     {214, kPerfCounterCounter, 0},
+                                     {216, kPerfCounterCounter, 0},
+                                     {220, kPerfCounterBulkCount, -4},
+                                     {222, kPerfCounterBulkCount, -4},
+                                     {200, kPerf100NsecTimer, 0},
+                                     {198, kPerfCounterRawcount, 1},
+                                 },
+                                 Collect};
+  return object;
+}
+
+}  // namespace platform::posix::pdh

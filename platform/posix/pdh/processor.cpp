@@ -1,0 +1,126 @@
+#include <map>
+
+#include "platform/posix/pdh/clock_ticks.h"
+#include "platform/posix/pdh/counter_types.h"
+#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/text_util.h"
+
+// Processor: one instance per CPU line of <proc>/stat and "_Total". The time
+// base of the timers is the CPU's own accounted time, so that the percentages
+// are exactly the shares of /proc/stat and stay within 0..100.
+namespace platform::posix::pdh {
+namespace {
+
+enum Counter : size_t {
+  kProcessorTime,
+  kUserTime,
+  kPrivilegedTime,
+  kInterruptTime,
+  kIdleTime,
+  kInterruptsPerSec,
+  kCounterCount
+};
+
+struct CpuTimes {
+  int64_t user = 0, system = 0, idle = 0, interrupt = 0, total = 0;
+};
+
+CpuTimes ParseCpuLine(const std::vector<std::string_view>& fields) {
+  std::vector<int64_t> ticks;
+  for (size_t i = 1; i < fields.size() && i <= 8; ++i) {
+    ticks.push_back(ClockTicksTo100Ns(ParseUnsigned(fields[i]).value_or(0)));
+  }
+  ticks.resize(8, 0);
+  // user nice system idle iowait irq softirq steal
+  CpuTimes times;
+  times.user = ticks[0] + ticks[1];
+  times.interrupt = ticks[5] + ticks[6];
+  times.system = ticks[2] + times.interrupt;
+  times.idle = ticks[3] + ticks[4];
+  times.total = times.user + times.system + times.idle + ticks[7];
+  return times;
+}
+
+// Interrupts handled per CPU number, summed over the rows of <proc>/interrupts.
+std::map<int, int64_t> ReadInterruptsPerCpu(const std::string& procRoot) {
+  std::map<int, int64_t> perCpu;
+  auto content = ReadWholeFile(procRoot + "/interrupts");
+  if (!content) return perCpu;
+  auto lines = SplitLines(*content);
+  if (lines.empty()) return perCpu;
+  std::vector<int> cpus;
+  for (std::string_view header : SplitFields(lines[0])) {
+    if (header.starts_with("CPU"))
+      cpus.push_back(static_cast<int>(ParseUnsigned(header.substr(3)).value_or(0)));
+  }
+  for (size_t i = 1; i < lines.size(); ++i) {
+    auto fields = SplitFields(lines[i]);
+    for (size_t column = 0; column < cpus.size() && column + 1 < fields.size(); ++column) {
+      auto count = ParseUnsigned(fields[column + 1]);
+      if (!count) break;
+      perCpu[cpus[column]] += static_cast<int64_t>(*count);
+    }
+  }
+  return perCpu;
+}
+
+InstanceSample MakeInstance(std::string name, const CpuTimes& times, int64_t interrupts,
+                            int64_t perfTime) {
+  InstanceSample instance{std::move(name), std::vector<RawPair>(kCounterCount)};
+  instance.values[kProcessorTime] = {times.idle, times.total};
+  instance.values[kUserTime] = {times.user, times.total};
+  instance.values[kPrivilegedTime] = {times.system, times.total};
+  instance.values[kInterruptTime] = {times.interrupt, times.total};
+  instance.values[kIdleTime] = {times.idle, times.total};
+  instance.values[kInterruptsPerSec] = {interrupts, perfTime};
+  return instance;
+}
+
+ObjectSample Collect(const CollectContext& context) {
+  ObjectSample sample;
+  auto stat = ReadWholeFile(context.procRoot + "/stat");
+  if (!stat) return sample;
+  std::map<int, int64_t> interrupts;
+  if (context.Wants({kInterruptsPerSec})) interrupts = ReadInterruptsPerCpu(context.procRoot);
+  int64_t totalInterrupts = 0;
+  for (const auto& [cpu, count] : interrupts) totalInterrupts += count;
+
+  CpuTimes total;
+  for (std::string_view line : SplitLines(*stat)) {
+    auto fields = SplitFields(line);
+    if (fields.empty() || !fields[0].starts_with("cpu")) continue;
+    if (fields[0] == "cpu") {
+      total = ParseCpuLine(fields);
+      continue;
+    }
+    std::string number(fields[0].substr(3));
+    auto cpu = ParseUnsigned(number);
+    if (!cpu) continue;
+    auto cpuInterrupts = interrupts.find(static_cast<int>(*cpu));
+    sample.instances.push_back(MakeInstance(
+        number, ParseCpuLine(fields), cpuInterrupts == interrupts.end() ? 0 : cpuInterrupts->second,
+        context.perfTime));
+  }
+  sample.instances.push_back(
+      MakeInstance(kTotalInstance, total, totalInterrupts, context.perfTime));
+  return sample;
+}
+
+}  // namespace
+
+const ObjectSpec& ProcessorObject() {
+  static const ObjectSpec object{238,
+                                 true,
+                                 {
+                                     {6, kPerf100NsecTimerInv, 0},
+                                     {142, kPerf100NsecTimer, 0},
+                                     {144, kPerf100NsecTimer, 0},
+                                     {698, kPerf100NsecTimer, 0},
+                                     {1746, kPerf100NsecTimer, 0},
+                                     {148, kPerfCounterCounter, -2},
+                                 },
+                                 Collect};
+  return object;
+}
+
+}  // namespace platform::posix::pdh

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/pdh.h"
+
+namespace pdh_test {
+
+// The fixture trees of the counter provider.
+std::string FixturePath(const std::string& name);
+
+// Sets or clears an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool hadOld_;
+};
+
+// Points the provider at the two snapshots proc-a/proc-b and sys-a, in English.
+class FixtureTest : public ::testing::Test {
+ protected:
+  FixtureTest();
+
+  platform::Pdh& pdh = platform::SystemPdh();
+
+ private:
+  ScopedEnv proc_;
+  ScopedEnv sys_;
+  ScopedEnv lcAll_;
+  ScopedEnv lcMessages_;
+  ScopedEnv lang_;
+};
+
+// One query with one counter; closes the query at the end.
+class OneCounter {
+ public:
+  explicit OneCounter(const std::string& path);
+  ~OneCounter();
+  platform::PdhStatus addStatus() const { return addStatus_; }
+  platform::PdhHandle counter() const { return counter_; }
+  platform::PdhHandle query() const { return query_; }
+  platform::PdhStatus Collect();
+  // Formatted value after the collections made so far.
+  double Double(uint32_t extraFlags = platform::kPdhFmtNoScale);
+  platform::PdhRawCounter Raw();
+
+ private:
+  platform::Pdh& pdh_ = platform::SystemPdh();
+  platform::PdhHandle query_ = 0;
+  platform::PdhHandle counter_ = 0;
+  platform::PdhStatus addStatus_ = 0;
+};
+
+// Formatted double value of a path after collections of the fixture snapshots.
+double ValueAfter(const std::string& path, int collections);
+
+std::vector<std::string> SplitMultiString(const std::vector<char>& buffer);
+
+}  // namespace pdh_test
