@@ -1,0 +1,64 @@
+#include "agent/dispatch.h"
+
+#include <exception>
+#include <string>
+
+#include "agent/log.h"
+#include "agent/requests.h"
+
+namespace quillon {
+
+const DispatchFlavour kQueryFlavour = {"SnmpExtensionQuery", "PduType=SNMP_PDU_GET",
+                                       "PduType=SNMP_PDU_GETNEXT", "PduType=SNMP_PDU_SET",
+                                       "PduType=UNSUPPORTED "};
+const DispatchFlavour kQueryExFlavour = {"SnmpExtensionQueryEx", "nRequestType=SNMP_EXTENSION_GET",
+                                         "nRequestType=SNMP_EXTENSION_GET_NEXT", nullptr,
+                                         "nRequestType=UNSUPPORTED "};
+
+namespace {
+
+int32_t AnswerBinding(const DispatchFlavour& flavour, UINT requestType, SnmpVarBind& binding) {
+  try {
+    if (requestType == SNMP_PDU_GET) {
+      Log(flavour.getLine);
+      return GetRequest(binding);
+    }
+    if (requestType == SNMP_PDU_GETNEXT) {
+      Log(flavour.getNextLine);
+      return GetNextRequest(binding);
+    }
+    if (requestType == SNMP_PDU_SET && flavour.setLine != nullptr) {
+      Log(flavour.setLine);
+      return SNMP_ERRORSTATUS_READONLY;
+    }
+    Log(flavour.unsupportedLine + std::to_string(requestType));
+    return SNMP_ERRORSTATUS_GENERR;
+  } catch (const std::exception& failure) {
+    // The binding was left as it came: it has no answer.
+    Log(std::string(flavour.name) + ": " + failure.what());
+    return SNMP_ERRORSTATUS_GENERR;
+  }
+}
+
+}  // namespace
+
+BOOL Dispatch(const DispatchFlavour& flavour, UINT requestType, SnmpVarBindList* bindings,
+              AsnInteger32* errorStatus, AsnInteger32* errorIndex) {
+  try {
+    Log(std::string(flavour.name) + ", len:" + std::to_string(bindings->len));
+    *errorStatus = SNMP_ERRORSTATUS_NOERROR;
+    *errorIndex = 0;
+    for (UINT i = 0; i < bindings->len; ++i) {
+      int32_t status = AnswerBinding(flavour, requestType, bindings->list[i]);
+      if (status != SNMP_ERRORSTATUS_NOERROR && *errorStatus == SNMP_ERRORSTATUS_NOERROR) {
+        *errorStatus = status;
+        *errorIndex = static_cast<AsnInteger32>(i + 1);
+      }
+    }
+  } catch (...) {
+    // Only running out of memory for a log text can get here; the answer so far stands.
+  }
+  return TRUE;
+}
+
+}  // namespace quillon

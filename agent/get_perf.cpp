@@ -1,0 +1,111 @@
+#include "agent/get_perf.h"
+
+#include <vector>
+
+#include "agent/flags.h"
+#include "agent/limits.h"
+#include "agent/log.h"
+#include "agent/state.h"
+#include "lib/command.h"
+#include "lib/text.h"
+#include "lib/value_text.h"
+#include "perf/perf.h"
+#include "platform/profile.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr uint32_t kKeyValueBuffer = 2048;
+
+std::string ReadRowKey(const std::string& section, const char* key) {
+  std::vector<char> buffer(kKeyValueBuffer, '\0');
+  platform::ProfileString(section.c_str(), key, "", buffer.data(), kKeyValueBuffer,
+                          State().settings.counters.c_str());
+  return lib::Trim(buffer.data());
+}
+
+// Keeps the counter module's query session from outliving a read that ends with a
+// failure; a normal read closes it itself, so that close's own failures are seen.
+class QuerySession {
+ public:
+  QuerySession() = default;
+  QuerySession(const QuerySession&) = delete;
+  QuerySession& operator=(const QuerySession&) = delete;
+  ~QuerySession() {
+    if (!open_) return;
+    try {
+      perf::close();
+    } catch (...) {
+      // Already on the way out with a failure of its own.
+    }
+  }
+  void Close() {
+    open_ = false;
+    perf::close();
+  }
+
+ private:
+  bool open_ = true;
+};
+
+std::string RunCommandRow(const std::string& commandLine) {
+  Log("GetPerf: executing " + commandLine);
+  std::string output;
+  std::string error;
+  std::string result;
+  if (lib::RunCommandCaptured(commandLine, kCommandTimeLimitMs, output, error)) {
+    result = lib::Trim(output);
+  } else {
+    Log("GetPerf: CreateProcess returned false");
+  }
+  if (!error.empty()) Log("GetPerf: CreateProcess returned an error: " + error);
+  return result;
+}
+
+std::string ReadCounterRow(const std::string& counter, const std::string& flag) {
+  const AgentSettings& settings = State().settings;
+  Log("GetPerf: path=" + counter);
+  perf::DebugFlag = settings.debug;
+  if (!perf::init()) {
+    Log("perf.init=false");
+    return "";
+  }
+  QuerySession session;
+  std::string localPath = perf::EnglishPath2LocalPDHPath(counter);
+  if (localPath.empty()) {
+    session.Close();
+    return "";
+  }
+  Log("GetPerf: pdh_counter_path=" + localPath);
+  bool twice = flag.find("norefresh") == std::string::npos;
+  lib::CounterValue value = flag.find("raw") != std::string::npos
+                                ? perf::GetRawValue(localPath, twice, settings.collect_delay)
+                                : perf::GetFormattedValue(localPath, twice, settings.collect_delay,
+                                                          platform::kPdhFmtDouble);
+  Log(std::string("GetPerf: vartype=") + lib::KindName(value));
+  if (!flag.empty()) {
+    Log("flag=" + flag);
+    for (const std::string& item : SplitFlagItems(flag)) ApplyFlagItem(item, value);
+  }
+  std::string result = lib::ValueToText(value);
+  session.Close();
+  return result;
+}
+
+}  // namespace
+
+std::string GetPerf(const std::string& section) {
+  std::string counter = ReadRowKey(section, "counter");
+  std::string flag = ReadRowKey(section, "flag");
+  std::string type = ReadRowKey(section, "type");
+  if (counter.empty()) {
+    Log("GetPerf: path is empty for " + section);
+    return "";
+  }
+  if (type == "exec") return RunCommandRow(counter);
+  if (type == "string") return counter;
+  return ReadCounterRow(counter, flag);
+}
+
+}  // namespace quillon

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+namespace quillon {
+
+// The value text of one row of the counters file: a counter read with its flags, a
+// command's output or a constant; empty when the row has no value now. Raises
+// lib::EConvertError when a "div" or "mult" item carries no integer.
+std::string GetPerf(const std::string& section);
+
+}  // namespace quillon

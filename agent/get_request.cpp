@@ -1,0 +1,60 @@
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "agent/answer.h"
+#include "agent/get_perf.h"
+#include "agent/log.h"
+#include "agent/oid.h"
+#include "agent/requests.h"
+#include "agent/state.h"
+#include "lib/numeric.h"
+
+namespace quillon {
+
+namespace {
+
+// GET decides by the 64-bit reading of the text: a whole number above 2147483647
+// travels as text; one below -2147483648 fails in the 32-bit conversion.
+PreparedValue GetAnswer(const std::string& text) {
+  int64_t wide = 0;
+  if (lib::TryStrToInt64(text, wide) && wide <= INT32_MAX) {
+    return PreparedValue::Integer(lib::StrToInt(text));
+  }
+  return PreparedValue::OctetString(text);
+}
+
+}  // namespace
+
+int32_t GetRequest(SnmpVarBind& binding) {
+  std::string str_result;
+  std::string oidText = OidText(binding.name);
+  Log("GetRequest: OID=" + oidText + " (" + std::to_string(binding.name.idLength) + ")");
+  if (binding.name.idLength < kDefaultBaseOidLength) {
+    Log("(len<7)");
+    return SNMP_ERRORSTATUS_NOSUCHNAME;
+  }
+  if (binding.name.idLength == kDefaultBaseOidLength) {
+    str_result = IdentificationText;
+  } else if (!State().settings.counters.empty()) {
+    str_result = GetPerf(oidText);
+  }
+  if (str_result.empty()) {
+    Log("length(str_result)=0");
+    Log("GetRequest Failed");
+    return SNMP_ERRORSTATUS_BADVALUE;
+  }
+  try {
+    PreparedValue answer = GetAnswer(str_result);
+    BYTE type = answer.Type();
+    answer.HandTo(binding.value);
+    Log("GetRequest: value=" + str_result + " asn_type=" + std::to_string(type));
+    Log("GetRequest: OK");
+    return SNMP_ERRORSTATUS_NOERROR;
+  } catch (const std::exception& failure) {
+    Log(failure.what());
+    return SNMP_ERRORSTATUS_GENERR;
+  }
+}
+
+}  // namespace quillon

@@ -1,0 +1,43 @@
+#include "agent/oid.h"
+
+#include <algorithm>
+
+#include "agent/log.h"
+#include "lib/numeric.h"
+
+namespace quillon {
+
+void string2oid(const std::string& text, OidIds& ids) {
+  std::string_view remaining = text;
+  while (!remaining.empty()) {
+    size_t dot = remaining.find('.');
+    std::string_view token = remaining.substr(0, dot);
+    ids.push_back(0);
+    try {
+      ids.back() = static_cast<UINT>(lib::StrToInt(token));
+    } catch (const lib::EConvertError& failure) {
+      Log(std::string("string2oid: ") + failure.what());
+      return;
+    }
+    remaining.remove_prefix(dot == std::string_view::npos ? token.size() : dot + 1);
+  }
+}
+
+std::string OidText(const UINT* ids, size_t count) {
+  std::string text;
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) text += '.';
+    text += std::to_string(ids[i]);
+  }
+  return text;
+}
+
+std::string OidText(const AsnObjectIdentifier& oid) { return OidText(oid.ids, oid.idLength); }
+
+std::string OidText(const OidIds& ids) { return OidText(ids.data(), ids.size()); }
+
+bool BeginsWith(const AsnObjectIdentifier& oid, const OidIds& prefix) {
+  return oid.idLength >= prefix.size() && std::equal(prefix.begin(), prefix.end(), oid.ids);
+}
+
+}  // namespace quillon

@@ -1,0 +1,66 @@
+#include "agent/startup.h"
+
+#include "agent/lifecycle.h"
+#include "agent/log.h"
+#include "agent/oid.h"
+#include "agent/state.h"
+#include "agent/traps.h"
+#include "lib/debug_log.h"
+#include "lib/os_version.h"
+#include "lib/value_text.h"
+#include "platform/file_system.h"
+#include "platform/locale_info.h"
+
+namespace quillon {
+
+namespace {
+
+// The region stays where the first initialisation put it: the service may hold it.
+void BuildBaseOid(AgentState& state) {
+  if (!state.BaseOid.empty()) return;
+  if (state.settings.oid.empty()) {
+    state.BaseOid.assign(kDefaultBaseOid.begin(), kDefaultBaseOid.end());
+  } else {
+    string2oid(state.settings.oid, state.BaseOid);
+  }
+}
+
+// One timer and one event per load, however often the service initialises.
+void StartTrapTimer(AgentState& state, HANDLE* trapEvent) {
+  Log("thread started to send traps");
+  if (!state.hasTrapEvent) {
+    if (!platform::CreateAutoResetEvent(state.TrapEvent)) return;
+    state.hasTrapEvent = true;
+  }
+  *trapEvent = state.TrapEvent;
+  if (!state.TrapThread) {
+    state.TrapThread =
+        platform::StartTimerThread(static_cast<uint32_t>(state.settings.trap_delay), &MarkTrapDue);
+  }
+}
+
+}  // namespace
+
+BOOL Initialise(HANDLE* trapEvent, AsnObjectIdentifier* firstRegion) {
+  AgentState& state = State();
+  Log("SnmpExtensionInit");
+  lib::WriteEventLog("SnmpExtensionInit");
+  Log("start");
+  BuildBaseOid(state);
+  Log(std::string("Platform : ") + kPlatformName);
+  Log("OSVersion: " + lib::GetOSVersion());
+  Log("LOCALE_SDECIMAL: " + lib::GetLocaleText(platform::kLocaleDecimalSeparator));
+  Log("OID: " + OidText(state.BaseOid));
+  firstRegion->idLength = static_cast<UINT>(state.BaseOid.size());
+  firstRegion->ids = state.BaseOid.data();
+
+  const AgentSettings& settings = state.settings;
+  if (!settings.traps.empty() && platform::FileExists(settings.traps)) {
+    StartTrapTimer(state, trapEvent);
+  }
+  if (!settings.counters.empty() && platform::FileExists(settings.counters)) return TRUE;
+  Log("no counters file defined or file not found");
+  return FALSE;
+}
+
+}  // namespace quillon

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+#include <snmp.h>
+
+namespace quillon {
+
+// The value text of one trap-file section: its script's trimmed output, or empty.
+std::string RunTrapScript(const std::string& section);
+
+// The body of SnmpExtensionTrap: TRUE with the due trap filled in, FALSE when there
+// is none.
+BOOL BuildTrap(AsnObjectIdentifier* enterprise, AsnInteger32* genericTrap,
+               AsnInteger32* specificTrap, AsnTimeticks* timeStamp, SnmpVarBindList* bindings);
+
+// The timer's tick: marks a trap as due and wakes the service.
+void MarkTrapDue();
+
+}  // namespace quillon

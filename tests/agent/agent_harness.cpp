@@ -1,0 +1,107 @@
+#include "tests/agent/agent_harness.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace quillon_test {
+
+namespace {
+
+std::string ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+void AgentTest::SetUp() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quillon-agent-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  dir_ = pattern;
+  countersPath_ = dir_ / "counters.ini";
+  trapsPath_ = dir_ / "traps.ini";
+  logPath_ = dir_ / "log.txt";
+  setenv("QUILLON_REGISTRY", (dir_ / "registry.reg").c_str(), 1);
+  setenv("QUILLON_DRIVE_C", dir_.c_str(), 1);
+  setenv("LC_ALL", "C", 1);
+  setenv("QUILLON_PROC_ROOT", ProcFixture("proc-a").c_str(), 1);
+  setenv("QUILLON_SYS_ROOT", ProcFixture("sys-a").c_str(), 1);
+  WriteRegistry({});
+}
+
+void AgentTest::TearDown() {
+  if (agent_) Unload();
+  std::filesystem::remove_all(dir_);
+}
+
+void AgentTest::WriteRegistry(const std::vector<std::string>& valueLines) {
+  std::string text =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion]\r\n";
+  for (const std::string& line : valueLines) text += line + "\r\n";
+  WriteFile(dir_ / "registry.reg", text);
+}
+
+void AgentTest::WriteStandardRegistry(const std::vector<std::string>& extraLines) {
+  std::vector<std::string> lines = {"\"debug\"=\"1\"",
+                                    "\"counters\"=\"" + countersPath_.string() + "\""};
+  lines.insert(lines.end(), extraLines.begin(), extraLines.end());
+  WriteRegistry(lines);
+}
+
+void AgentTest::WriteFile(const std::filesystem::path& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::vector<std::string> AgentTest::LogLines() const {
+  static const std::regex stamped(R"(^\d\d:\d\d:\d\d:\d\d\d , )");
+  std::vector<std::string> lines;
+  std::string text = ReadWholeFile(logPath_);
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    EXPECT_TRUE(std::regex_search(line, stamped)) << "no time stamp: " << line;
+    lines.push_back(line.size() >= 15 ? line.substr(15) : line);
+    start = end + 2;
+  }
+  return lines;
+}
+
+void AgentTest::ClearLog() { std::filesystem::remove(logPath_); }
+
+LoadedAgent& AgentTest::Load() {
+  agent_ = std::make_unique<LoadedAgent>();
+  return *agent_;
+}
+
+void AgentTest::Unload() {
+  EXPECT_TRUE(agent_->Unload()) << "the agent library stayed loaded";
+  agent_.reset();
+}
+
+BOOL AgentTest::LoadAndInit() {
+  Load();
+  return agent_->Init(0, &trapEvent_, &region_);
+}
+
+BOOL AgentTest::Get(Bindings& bindings) {
+  return agent_->Query(SNMP_PDU_GET, bindings.List(), &errorStatus_, &errorIndex_);
+}
+
+BOOL AgentTest::GetNext(Bindings& bindings) {
+  return agent_->Query(SNMP_PDU_GETNEXT, bindings.List(), &errorStatus_, &errorIndex_);
+}
+
+std::string ProcFixture(const std::string& name) {
+  return std::string(QUILLON_SOURCE_DIR) + "/tests/fixtures/" + name;
+}
+
+}  // namespace quillon_test

@@ -1,0 +1,95 @@
+#include "tests/agent/agent_library.h"
+
+#include <dlfcn.h>
+
+#include <sstream>
+#include <stdexcept>
+
+namespace quillon_test {
+
+namespace {
+
+template <typename Function>
+Function Resolve(void* handle, const char* name) {
+  void* symbol = dlsym(handle, name);
+  if (symbol == nullptr) throw std::runtime_error(std::string("missing export ") + name);
+  return reinterpret_cast<Function>(symbol);
+}
+
+}  // namespace
+
+LoadedAgent::LoadedAgent() {
+  handle_ = dlopen(QUILLON_AGENT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) throw std::runtime_error(dlerror());
+  Init = Resolve<PFNSNMPEXTENSIONINIT>(handle_, "SnmpExtensionInit");
+  Query = Resolve<PFNSNMPEXTENSIONQUERY>(handle_, "SnmpExtensionQuery");
+  QueryEx = Resolve<PFNSNMPEXTENSIONQUERYEX>(handle_, "SnmpExtensionQueryEx");
+  Trap = Resolve<PFNSNMPEXTENSIONTRAP>(handle_, "SnmpExtensionTrap");
+}
+
+LoadedAgent::~LoadedAgent() {
+  if (handle_ != nullptr) dlclose(handle_);
+}
+
+bool LoadedAgent::Unload() {
+  if (handle_ == nullptr || dlclose(handle_) != 0) return false;
+  handle_ = nullptr;
+  void* still = dlopen(QUILLON_AGENT_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  if (still == nullptr) return true;
+  dlclose(still);
+  return false;
+}
+
+std::vector<UINT> ParseOid(const std::string& text) {
+  std::vector<UINT> ids;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, '.');) ids.push_back(std::stoul(part));
+  return ids;
+}
+
+std::string OidString(const AsnObjectIdentifier& oid) {
+  std::string text;
+  for (UINT i = 0; i < oid.idLength; ++i) {
+    if (i > 0) text += '.';
+    text += std::to_string(oid.ids[i]);
+  }
+  return text;
+}
+
+std::string DescribeValue(const AsnAny& value) {
+  switch (value.asnType) {
+    case ASN_INTEGER:
+      return "INTEGER " + std::to_string(value.asnValue.number);
+    case ASN_OCTETSTRING: {
+      const AsnOctetString& octets = value.asnValue.string;
+      std::string text(reinterpret_cast<const char*>(octets.stream), octets.length);
+      if (octets.length > 0 && octets.dynamic == 0) return "OCTET STRING not dynamic";
+      return "OCTET STRING \"" + text + "\"";
+    }
+    case ASN_NULL:
+      return "NULL";
+    default:
+      return "type " + std::to_string(value.asnType);
+  }
+}
+
+Bindings::Bindings(const std::vector<std::string>& oids) : bindings_(oids.size()) {
+  for (size_t i = 0; i < oids.size(); ++i) {
+    std::vector<UINT> ids = ParseOid(oids[i]);
+    AsnObjectIdentifier source{static_cast<UINT>(ids.size()), ids.data()};
+    SnmpUtilOidCpy(&bindings_[i].name, &source);
+    bindings_[i].value.asnType = ASN_NULL;
+  }
+  list_.list = bindings_.data();
+  list_.len = static_cast<UINT>(bindings_.size());
+}
+
+Bindings::~Bindings() {
+  for (SnmpVarBind& binding : bindings_) SnmpUtilVarBindFree(&binding);
+}
+
+std::string Bindings::Name(size_t i) const { return OidString(bindings_[i].name); }
+
+std::string Bindings::Value(size_t i) const { return DescribeValue(bindings_[i].value); }
+
+}  // namespace quillon_test

@@ -1,0 +1,106 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/agent/agent_harness.h"
+
+namespace quillon_test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Fixture values (tests/fixtures/proc-a): Memory "Available KBytes" 8000000 and
+// "Available MBytes" 7812; System "Threads" 250; the process "bigproc" has a virtual
+// size of 2^32 + 2.
+constexpr const char* kKBytes = "Memory\\Available KBytes";
+constexpr const char* kMBytes = "Memory\\Available MBytes";
+constexpr const char* kThreads = "System\\Threads";
+constexpr const char* kBigVirtual = "Process\\Virtual Bytes\\bigproc";
+
+class CounterTest : public AgentTest {
+ protected:
+  // One counter row read by GET under the given flags: its value, or the error status.
+  std::string Read(const std::string& path, const std::string& flag,
+                   const std::vector<std::string>& extraRegistry = {}) {
+    if (agent_) Unload();
+    WriteCounters("[1.3.6.1.4.1.15.1.0]\r\ncounter=" + path + "\r\nflag=" + flag + "\r\n");
+    WriteStandardRegistry(extraRegistry);
+    EXPECT_EQ(LoadAndInit(), TRUE);
+    ClearLog();
+    Bindings bindings({"1.3.6.1.4.1.15.1.0"});
+    Get(bindings);
+    if (errorStatus_ != SNMP_ERRORSTATUS_NOERROR) {
+      EXPECT_EQ(bindings.Value(0), "NULL") << "a failed answer leaves the binding";
+      return "error " + std::to_string(errorStatus_);
+    }
+    return bindings.Value(0);
+  }
+
+  bool Logged(const std::string& line) {
+    Lines lines = LogLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+};
+
+TEST_F(CounterTest, RawHalvesOfA64BitValue) {
+  EXPECT_EQ(Read(kBigVirtual, "raw,norefresh"), "OCTET STRING \"4294967298\"");
+  EXPECT_EQ(Read(kBigVirtual, "raw,norefresh,lo"), "INTEGER 2");
+  EXPECT_TRUE(Logged("GetPerf: vartype=Int64"));
+  EXPECT_EQ(Read(kBigVirtual, "raw,norefresh,hi"), "INTEGER 1");
+  EXPECT_EQ(Read(kBigVirtual, "raw,norefresh,swap64"), "OCTET STRING \"8589934593\"");
+}
+
+TEST_F(CounterTest, DivideAndMultiplyReadTheirOperand) {
+  EXPECT_EQ(Read(kMBytes, "norefresh,div 1000"), "OCTET STRING \"7.812\"");
+  EXPECT_EQ(Read(kMBytes, "norefresh, div:1000"), "OCTET STRING \"7.812\"");
+  EXPECT_EQ(Read(kThreads, "norefresh,mult8"), "INTEGER 2000");
+  EXPECT_EQ(Read(kThreads, "norefresh,mult 8,"), "INTEGER 2000");
+}
+
+TEST_F(CounterTest, RoundGoesToTheEvenNeighbour) {
+  EXPECT_EQ(Read(kThreads, "norefresh,div 100"), "OCTET STRING \"2.5\"");
+  EXPECT_EQ(Read(kThreads, "norefresh,div 100,round"), "INTEGER 2");
+  EXPECT_EQ(Read(kMBytes, "norefresh,div 2232"), "OCTET STRING \"3.5\"");
+  EXPECT_EQ(Read(kMBytes, "norefresh,div 2232,round"), "INTEGER 4");
+}
+
+TEST_F(CounterTest, OperandThatIsNoIntegerFailsTheBinding) {
+  EXPECT_EQ(Read(kThreads, "norefresh,mult=8"), "error 5");
+  EXPECT_EQ(LogLines().back(), "SnmpExtensionQuery: '=8' is not a valid integer value");
+}
+
+TEST_F(CounterTest, UnrepresentableResultsGiveNoValue) {
+  EXPECT_EQ(Read(kThreads, "norefresh,div 0"), "error 3");
+  EXPECT_TRUE(Logged("GetPerf: div by 0"));
+  std::string huge = "norefresh";
+  for (int i = 0; i < 2; ++i) huge += ",mult 2147483647";
+  EXPECT_EQ(Read(kKBytes, huge + ",lo"), "error 3");
+  EXPECT_TRUE(Logged("GetPerf: lo out of range"));
+  EXPECT_EQ(Read(kKBytes, huge + ",round"), "error 3");
+  EXPECT_TRUE(Logged("GetPerf: round out of range"));
+  for (int i = 0; i < 40; ++i) huge += ",mult 2147483647";
+  EXPECT_EQ(Read(kKBytes, huge), "error 3");
+  EXPECT_TRUE(Logged("GetPerf: mult out of range"));
+}
+
+TEST_F(CounterTest, FailedReadSkipsTheFlags) {
+  EXPECT_EQ(Read("Process\\Virtual Bytes\\nosuchprocess", "norefresh,div x"), "error 3");
+  EXPECT_TRUE(Logged("GetPerf: vartype=Null"));
+}
+
+TEST_F(CounterTest, NegativeCollectDelayIsNoPause) {
+  EXPECT_EQ(Read(kKBytes, "", {"\"collect_delay\"=dword:ffffffff"}), "INTEGER 8000000");
+}
+
+TEST_F(CounterTest, ExactLinesOfACounterRead) {
+  Read(kKBytes, "norefresh,lo");
+  EXPECT_EQ(
+      LogLines(),
+      (Lines{"SnmpExtensionQuery, len:1", "PduType=SNMP_PDU_GET",
+             "GetRequest: OID=1.3.6.1.4.1.15.1.0 (9)", "GetPerf: path=Memory\\Available KBytes",
+             "GetPerf: pdh_counter_path=\\Memory\\Available KBytes", "GetPerf: vartype=Double",
+             "flag=norefresh,lo", "GetRequest: value=8000000 asn_type=2", "GetRequest: OK"}));
+}
+
+}  // namespace
+}  // namespace quillon_test

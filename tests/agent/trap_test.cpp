@@ -1,0 +1,146 @@
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/agent/agent_harness.h"
+
+namespace quillon_test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// What one SnmpExtensionTrap call handed over.
+struct TrapResult {
+  BOOL sent = FALSE;
+  std::string enterprise;
+  AsnInteger32 generic = -1;
+  AsnInteger32 specific = -1;
+  std::vector<std::string> bindings;  // "name = value"
+};
+
+class TrapTest : public AgentTest {
+ protected:
+  void Start(const std::string& traps, int trapDelayMs,
+             const std::vector<std::string>& extraRegistry = {}) {
+    WriteCounters("[1.3.6.1.4.1.15.1.0]\r\ncounter=x\r\ntype=string\r\n");
+    WriteTraps(traps);
+    char delay[32];
+    snprintf(delay, sizeof delay, "\"trap_delay\"=dword:%08x", trapDelayMs);
+    std::vector<std::string> lines = {"\"traps\"=\"" + trapsPath_.string() + "\"", delay};
+    lines.insert(lines.end(), extraRegistry.begin(), extraRegistry.end());
+    WriteStandardRegistry(lines);
+    ASSERT_EQ(LoadAndInit(), TRUE);
+    ASSERT_NE(trapEvent_, nullptr);
+  }
+
+  // Waits for the trap event as the service does; true when it was signalled.
+  bool WaitForTick(int timeoutMs) {
+    pollfd event{static_cast<int>(reinterpret_cast<intptr_t>(trapEvent_)), POLLIN, 0};
+    if (poll(&event, 1, timeoutMs) != 1) return false;
+    uint64_t count = 0;
+    return read(event.fd, &count, sizeof count) == sizeof count;
+  }
+
+  TrapResult CallTrap() {
+    TrapResult result;
+    AsnObjectIdentifier enterprise{};
+    AsnTimeticks stamp = 0;
+    SnmpVarBindList list{};
+    result.sent = agent_->Trap(&enterprise, &result.generic, &result.specific, &stamp, &list);
+    if (result.sent) {
+      result.enterprise = OidString(enterprise);
+      for (UINT i = 0; i < list.len; ++i) {
+        result.bindings.push_back(OidString(list.list[i].name) + " = " +
+                                  DescribeValue(list.list[i].value));
+      }
+      SnmpUtilVarBindListFree(&list);
+    }
+    return result;
+  }
+};
+
+TEST_F(TrapTest, ScriptOutputsBecomeTheBindingsOfOneTrap) {
+  Start(
+      "[1.3.6.1.4.1.15.7.1]\r\nscript=echo 17\r\n"
+      "[1.3.6.1.4.1.15.7.2]\r\nscript=echo disk full\r\n"
+      "[1.3.6.1.4.1.15.7.3]\r\n",
+      500);
+  ASSERT_TRUE(WaitForTick(5000));
+  ClearLog();
+  TrapResult trap = CallTrap();
+  ASSERT_EQ(trap.sent, TRUE);
+  EXPECT_EQ(trap.enterprise, "1.3.6.1.4.1.15.0");
+  EXPECT_EQ(trap.generic, SNMP_GENERICTRAP_ENTERSPECIFIC);
+  EXPECT_EQ(trap.specific, 1);
+  EXPECT_EQ(trap.bindings,
+            (std::vector<std::string>{"1.3.6.1.4.1.15.7.1 = INTEGER 17",
+                                      "1.3.6.1.4.1.15.7.2 = OCTET STRING \"disk full\"",
+                                      "1.3.6.1.4.1.15.7.3 = OCTET STRING \"\""}));
+  EXPECT_EQ(LogLines(), (Lines{"SnmpExtensionTrap", "executing echo 17", "executing echo disk full",
+                               "Sending trap, value: 1.3.6.1.4.1.15.7.3, \"\""}));
+  EXPECT_EQ(CallTrap().sent, FALSE) << "one trap per tick";
+}
+
+TEST_F(TrapTest, EnterpriseFollowsTheConfiguredOid) {
+  Start("[1.3.6.1.4.1.99.1]\r\nscript=echo up\r\n", 50, {"\"oid\"=\"1.3.6.1.4.1.99\""});
+  ASSERT_TRUE(WaitForTick(5000));
+  TrapResult trap = CallTrap();
+  ASSERT_EQ(trap.sent, TRUE);
+  EXPECT_EQ(trap.enterprise, "1.3.6.1.4.1.99.0");
+}
+
+TEST_F(TrapTest, NoValueMeansNoTrapAndTheTickIsUsedUp) {
+  Start("[1.3.6.1.4.1.15.7.1]\r\nother=1\r\n", 50);
+  ASSERT_TRUE(WaitForTick(5000));
+  EXPECT_EQ(CallTrap().sent, FALSE);
+  Lines lines = LogLines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "SnmpExtensionTrap"), 1);
+  EXPECT_EQ(std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& line) { return line.rfind("Sending", 0) == 0; }),
+            lines.end());
+}
+
+TEST_F(TrapTest, TrapBeforeTheFirstTickRunsNoScript) {
+  std::filesystem::path marker = dir_ / "ran";
+  Start("[1.3.6.1.4.1.15.7.1]\r\nscript=touch " + marker.string() + "\r\n", 3600000);
+  EXPECT_EQ(CallTrap().sent, FALSE);
+  EXPECT_FALSE(std::filesystem::exists(marker));
+  EXPECT_FALSE(WaitForTick(0));
+}
+
+TEST_F(TrapTest, ExecutingLineIsWrittenWithDebuggingOff) {
+  WriteCounters("[1.3.6.1.4.1.15.1.0]\r\ncounter=x\r\ntype=string\r\n");
+  WriteTraps("[1.3.6.1.4.1.15.7.1]\r\nscript=echo 5\r\n");
+  WriteRegistry({"\"counters\"=\"" + countersPath_.string() + "\"",
+                 "\"traps\"=\"" + trapsPath_.string() + "\"", "\"trap_delay\"=dword:00000032"});
+  ASSERT_EQ(LoadAndInit(), TRUE);
+  ASSERT_TRUE(WaitForTick(5000));
+  EXPECT_EQ(CallTrap().sent, TRUE);
+  EXPECT_EQ(LogLines(), (Lines{"executing echo 5"}));
+}
+
+TEST_F(TrapTest, EverySectionOfALargeTrapFileIsSent) {
+  std::string traps;
+  for (int i = 1; i <= 300; ++i) traps += "[1.3.6.1.4.1.15.7." + std::to_string(i) + "]\r\n";
+  traps += "[1.3.6.1.4.1.15.8.1]\r\nscript=echo last\r\n";
+  Start(traps, 50);
+  ASSERT_TRUE(WaitForTick(5000));
+  TrapResult trap = CallTrap();
+  ASSERT_EQ(trap.sent, TRUE);
+  ASSERT_EQ(trap.bindings.size(), 301u);
+  EXPECT_EQ(trap.bindings[299], "1.3.6.1.4.1.15.7.300 = OCTET STRING \"\"");
+  EXPECT_EQ(trap.bindings[300], "1.3.6.1.4.1.15.8.1 = OCTET STRING \"last\"");
+}
+
+TEST_F(TrapTest, PeriodBelowOneMillisecondFallsBackToTheDefault) {
+  Start("[1.3.6.1.4.1.15.7.1]\r\nscript=echo 1\r\n", 0);
+  EXPECT_FALSE(WaitForTick(300)) << "a zero period must not make the timer spin";
+}
+
+}  // namespace
+}  // namespace quillon_test
