@@ -52,8 +52,8 @@ struct OpenedKey {
   std::string path;  // lower case, below HKEY_LOCAL_MACHINE
 };
 
-// The loaded file and the open handles. Never destroyed: the agent is a library
-// that may still be called while the process exits.
+// The loaded file and the open handles. Destroyed when the library that holds it
+// is unloaded: the agent reads its configuration at load and nothing after unload.
 struct RegistryState {
   std::mutex mutex;
   FileIdentity loaded;
@@ -64,8 +64,8 @@ struct RegistryState {
 };
 
 RegistryState& State() {
-  static RegistryState* state = new RegistryState;
-  return *state;
+  static RegistryState state;
+  return state;
 }
 
 std::string RegistryFilePath(bool& explicitlySet) {
