@@ -1,0 +1,22 @@
+#pragma once
+
+// Between net-snmp's variables and the host's bindings.
+
+#include <vector>
+
+#include "host/binding.h"
+#include "host/net_snmp.h"
+
+namespace exthost {
+
+std::vector<oid> ToNetSnmp(const Oid& ids);
+Oid FromNetSnmp(const oid* ids, size_t length);
+Binding FromNetSnmp(const netsnmp_variable_list& variable);
+
+// Puts the value into the variable; false when the syntax has no SNMP encoding.
+bool SetValue(netsnmp_variable_list* variable, const Value& value);
+
+// Appends a binding to a variable list that the caller frees with snmp_free_varbind.
+bool AppendVariable(netsnmp_variable_list** list, const Binding& binding);
+
+}  // namespace exthost

@@ -1,0 +1,35 @@
+#pragma once
+
+// The command line of snmp-exthost, in the manner of snmpd's.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace exthost {
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Options {
+  std::string agentPath;                 // -a; empty: the installed libquillon.so
+  std::vector<std::string> configFiles;  // -c, in order
+  bool foreground = false;               // -f
+  std::string agentxSocket;              // -x; not empty: run as an AgentX subagent
+  std::vector<std::string> logSpecs;     // -L, as net-snmp's snmp_log_options takes them
+  std::vector<std::string> addresses;    // listening addresses
+  std::string pidFile;                   // -p; written once the service runs
+  bool help = false;                     // -h
+};
+
+// Throws UsageError for an unknown switch or a missing argument.
+Options ParseOptions(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+// Where the default agent sits: relative to the program's own directory.
+std::string DefaultAgentPath(const std::string& programDirectory);
+
+}  // namespace exthost

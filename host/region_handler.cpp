@@ -1,0 +1,127 @@
+#include "host/region_handler.h"
+
+#include <optional>
+#include <vector>
+
+#include "host/answer_policy.h"
+#include "host/net_snmp.h"
+#include "host/net_snmp_values.h"
+
+namespace exthost {
+namespace {
+
+int HandleRegion(netsnmp_mib_handler* handler, netsnmp_handler_registration*,
+                 netsnmp_agent_request_info* requestInfo, netsnmp_request_info* requests) {
+  return static_cast<RegionHandler*>(handler->myvoid)->Serve(requestInfo, requests);
+}
+
+std::optional<Phase> PhaseOf(int mode) {
+  switch (mode) {
+    case MODE_GET:
+      return Phase::Get;
+    case MODE_GETNEXT:
+      return Phase::GetNext;
+    case MODE_SET_RESERVE1:
+      return Phase::SetTest;
+    case MODE_SET_ACTION:
+      return Phase::SetCommit;
+    case MODE_SET_UNDO:
+      return Phase::SetUndo;
+    case MODE_SET_COMMIT:
+    case MODE_SET_FREE:
+      return Phase::SetCleanup;
+    default:
+      return std::nullopt;
+  }
+}
+
+// Only the test and commit phases can still refuse a SET.
+bool CanRefuse(Phase phase) { return phase != Phase::SetUndo && phase != Phase::SetCleanup; }
+
+void Apply(netsnmp_agent_request_info* requestInfo, netsnmp_request_info* request,
+           const Outcome& outcome, Phase phase) {
+  switch (outcome.kind) {
+    case Outcome::Kind::Answer:
+      if (phase == Phase::GetNext) {
+        const std::vector<oid> name = ToNetSnmp(outcome.answer.name);
+        snmp_set_var_objid(request->requestvb, name.data(), name.size());
+      }
+      if ((phase == Phase::Get || phase == Phase::GetNext) &&
+          !SetValue(request->requestvb, outcome.answer.value)) {
+        netsnmp_set_request_error(requestInfo, request, SNMP_ERR_GENERR);
+      }
+      break;
+    case Outcome::Kind::NoSuchObject:
+      netsnmp_set_request_error(requestInfo, request, SNMP_NOSUCHOBJECT);
+      break;
+    case Outcome::Kind::EndOfRegion:
+      break;  // left unanswered, net-snmp goes on with the next region
+    case Outcome::Kind::Error:
+      if (CanRefuse(phase)) netsnmp_set_request_error(requestInfo, request, outcome.status);
+      break;
+  }
+}
+
+}  // namespace
+
+RegionHandler::RegionHandler(ExtensionAgent& agent, Oid region)
+    : agent_(agent), region_(std::move(region)) {}
+
+void RegionHandler::Register() {
+  const std::vector<oid> root = ToNetSnmp(region_);
+  netsnmp_handler_registration* registration = netsnmp_create_handler_registration(
+      "snmp-exthost", HandleRegion, root.data(), root.size(), HANDLER_CAN_RWRITE);
+  if (registration == nullptr) throw AgentError("cannot register region " + OidToText(region_));
+  registration->handler->myvoid = this;
+  if (netsnmp_register_handler(registration) != MIB_REGISTERED_OK) {
+    throw AgentError("cannot register region " + OidToText(region_) +
+                     " (taken by another registration?)");
+  }
+}
+
+int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
+  auto* requestInfo = static_cast<netsnmp_agent_request_info*>(requestInfoPointer);
+  const std::optional<Phase> phase = PhaseOf(requestInfo->mode);
+  if (!phase) return SNMP_ERR_NOERROR;
+  const bool lookup = *phase == Phase::Get || *phase == Phase::GetNext;
+
+  std::vector<netsnmp_request_info*> pending;
+  std::vector<Oid> asked;
+  std::vector<Binding> bindings;
+  for (auto* request = static_cast<netsnmp_request_info*>(requestsPointer); request != nullptr;
+       request = request->next) {
+    // An AgentX master asks for a range that includes its start as a GET of the start
+    // first; the Windows service never does, so the agent only sees the GETNEXT after it.
+    if (request->processed || (*phase == Phase::Get && request->inclusive)) continue;
+    Binding binding = FromNetSnmp(*request->requestvb);
+    if (lookup) binding.value = Value{};
+    if (*phase == Phase::GetNext) binding.name = GetNextStart(binding.name, region_);
+    asked.push_back(binding.name);
+    bindings.push_back(std::move(binding));
+    pending.push_back(request);
+  }
+  if (pending.empty()) return SNMP_ERR_NOERROR;
+
+  try {
+    const QueryResult result = agent_.Query(*phase, bindings);
+    const std::vector<Outcome> outcomes = ResolveAnswers(*phase, region_, asked, result, bindings);
+    for (size_t i = 0; i < pending.size(); ++i) {
+      if (outcomes[i].misordered) ReportMisordered(asked[i], outcomes[i].answer.name);
+      Apply(requestInfo, pending[i], outcomes[i], *phase);
+    }
+  } catch (const std::exception& failure) {
+    snmp_log(LOG_ERR, "snmp-exthost: request not passed to the agent: %s\n", failure.what());
+    netsnmp_set_request_error(requestInfo, pending.front(), SNMP_ERR_GENERR);
+  }
+  return SNMP_ERR_NOERROR;
+}
+
+void RegionHandler::ReportMisordered(const Oid& asked, const Oid& answered) {
+  if (!reportedRows_.insert(answered).second) return;
+  snmp_log(LOG_WARNING,
+           "snmp-exthost: GETNEXT on %s answered %s, which is not a later OID in region %s; "
+           "taken as the end of the region\n",
+           OidToText(asked).c_str(), OidToText(answered).c_str(), OidToText(region_).c_str());
+}
+
+}  // namespace exthost

@@ -1,0 +1,116 @@
+#include "host/snmp_service.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "host/extension_agent.h"
+#include "host/net_snmp.h"
+#include "host/region_handler.h"
+
+namespace exthost {
+namespace {
+
+constexpr const char* kApplication = "snmp-exthost";
+constexpr const char* kDefaultAddress = "udp:127.0.0.1:1161";
+constexpr const char* kDefaultAccess = "rocommunity public 127.0.0.1";
+constexpr int kAgentxReconnectSeconds = 5;
+
+std::string JoinWithCommas(const std::vector<std::string>& words) {
+  std::string joined;
+  for (const std::string& word : words) {
+    if (!joined.empty()) joined += ',';
+    joined += word;
+  }
+  return joined;
+}
+
+void SetUpLogging(const Options& options) {
+  if (options.logSpecs.empty()) {
+    if (options.foreground) {
+      snmp_enable_stderrlog();
+    } else {
+      snmp_enable_syslog_ident(kApplication, LOG_DAEMON);
+    }
+    return;
+  }
+  for (std::string spec : options.logSpecs) {
+    if (snmp_log_options(spec.data(), 0, nullptr) != 0) {
+      throw UsageError("bad logging option -L" + spec);
+    }
+  }
+}
+
+void SetUpConfiguration(const Options& options) {
+  for (const std::string& file : options.configFiles) {
+    if (access(file.c_str(), R_OK) != 0) throw UsageError("cannot read configuration file " + file);
+  }
+  // Only the files named on the command line: no snmpd.conf of the system, no state
+  // files, no MIB modules (none is installed; trying prints "Cannot find module").
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
+  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+  netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS,
+                         1);
+  setenv("MIBS", "", 1);
+  setenv("MIBDIRS", "", 1);
+  if (!options.configFiles.empty()) {
+    const std::string files = JoinWithCommas(options.configFiles);
+    netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_OPTIONALCONFIG, files.c_str());
+  } else if (options.agentxSocket.empty()) {
+    std::string access = kDefaultAccess;
+    netsnmp_config_remember(access.data());
+  }
+  if (!options.addresses.empty()) {
+    const std::string ports = JoinWithCommas(options.addresses);
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, ports.c_str());
+  }
+}
+
+}  // namespace
+
+SnmpService::SnmpService(const Options& options) : subagent_(!options.agentxSocket.empty()) {
+  SetUpLogging(options);
+  SetUpConfiguration(options);
+  if (subagent_) {
+    netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 1);  // subagent
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_X_SOCKET,
+                          options.agentxSocket.c_str());
+    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
+                       kAgentxReconnectSeconds);
+  }
+  init_agent(kApplication);
+}
+
+SnmpService::~SnmpService() {
+  if (started_) snmp_shutdown(kApplication);
+  shutdown_agent();
+}
+
+void SnmpService::Start(RegionHandler& region) {
+  region.Register();
+  init_snmp(kApplication);
+  started_ = true;
+  if (subagent_) return;
+  if (netsnmp_ds_get_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS) == nullptr) {
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, kDefaultAddress);
+  }
+  if (init_master_agent() != 0) {
+    throw AgentError("cannot listen on " + Endpoint());
+  }
+}
+
+void SnmpService::ServeOnce() { agent_check_and_process(1); }
+
+std::string SnmpService::Endpoint() const {
+  if (subagent_) {
+    const char* socket =
+        netsnmp_ds_get_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_X_SOCKET);
+    return std::string("AgentX master at ") + (socket ? socket : "");
+  }
+  const char* ports = netsnmp_ds_get_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS);
+  return ports ? ports : kDefaultAddress;
+}
+
+}  // namespace exthost

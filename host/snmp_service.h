@@ -1,0 +1,36 @@
+#pragma once
+
+// net-snmp's agent library set up as the SNMP service: a standalone agent on its
+// listening addresses, or an AgentX subagent.
+
+#include "host/options.h"
+
+namespace exthost {
+
+class RegionHandler;
+
+class SnmpService {
+ public:
+  // Sets up logging and the agent library's role; throws UsageError for an unreadable
+  // configuration file.
+  explicit SnmpService(const Options& options);
+  ~SnmpService();
+  SnmpService(const SnmpService&) = delete;
+  SnmpService& operator=(const SnmpService&) = delete;
+
+  // Registers the region, reads the configuration and opens the listening addresses (or
+  // the AgentX session); throws AgentError when they cannot be opened.
+  void Start(RegionHandler& region);
+
+  // Waits for and serves what arrives next (a request, a trap event, a signal).
+  void ServeOnce();
+
+  // Where managers reach the service, for the start-up line.
+  std::string Endpoint() const;
+
+ private:
+  bool subagent_;
+  bool started_ = false;
+};
+
+}  // namespace exthost

@@ -1,0 +1,47 @@
+#include "host/options.h"
+
+#include <gtest/gtest.h>
+
+namespace exthost {
+namespace {
+
+TEST(ParseOptions, TakesSwitchesWithSeparateOrAttachedArgumentsAndAddresses) {
+  const Options options =
+      ParseOptions({"-f", "-a", "/x/agent.so", "-c", "one.conf", "-ctwo.conf", "-Le", "-Lf",
+                    "/tmp/log", "udp:127.0.0.1:2000", "tcp:127.0.0.1:2001"});
+  EXPECT_TRUE(options.foreground);
+  EXPECT_EQ(options.agentPath, "/x/agent.so");
+  EXPECT_EQ(options.configFiles, (std::vector<std::string>{"one.conf", "two.conf"}));
+  EXPECT_EQ(options.logSpecs, (std::vector<std::string>{"e", "f/tmp/log"}));
+  EXPECT_EQ(options.addresses,
+            (std::vector<std::string>{"udp:127.0.0.1:2000", "tcp:127.0.0.1:2001"}));
+  EXPECT_TRUE(options.agentxSocket.empty());
+}
+
+TEST(ParseOptions, DefaultsToBackgroundWithNoAddressAndTheInstalledAgent) {
+  const Options options = ParseOptions({});
+  EXPECT_FALSE(options.foreground);
+  EXPECT_TRUE(options.agentPath.empty());
+  EXPECT_TRUE(options.addresses.empty());
+  const std::string agent = DefaultAgentPath("/opt/q/sbin");
+  EXPECT_EQ(agent.rfind("/opt/q/sbin/../", 0), 0u) << agent;
+  EXPECT_TRUE(agent.ends_with("/quillon/libquillon.so")) << agent;
+}
+
+TEST(ParseOptions, RejectsWhatItCannotServe) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"-a"},
+                                              {"-c"},
+                                              {"-q"},
+                                              {"-fx"},
+                                              {"-Lf"},
+                                              {"-x", "/tmp/agentx", "udp:127.0.0.1:161"}}) {
+    EXPECT_THROW(ParseOptions(bad), UsageError) << bad.front();
+  }
+}
+
+TEST(ParseOptions, AgentxSocketMakesASubagent) {
+  EXPECT_EQ(ParseOptions({"-x", "/run/agentx/master"}).agentxSocket, "/run/agentx/master");
+}
+
+}  // namespace
+}  // namespace exthost

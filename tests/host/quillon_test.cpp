@@ -1,0 +1,228 @@
+// The real agent served by the real host, read with net-snmp's tools: the examples'
+// rows, the agent's refusals, its traps, its unloading, and the AgentX role.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "e2e_support.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBase = "1.3.6.1.4.1.15";
+const fs::path kExamples = fs::path(QUILLON_SOURCE_DIR) / "examples";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// The examples' rows in file order, from the counters file itself.
+std::vector<std::string> SectionNames(const fs::path& file) {
+  std::vector<std::string> names;
+  const std::regex section(R"(^\[([0-9.]+)\]\s*$)");
+  for (const std::string& line : Lines(ReadFile(file))) {
+    std::smatch match;
+    if (std::regex_match(line, match, section)) names.push_back(match[1]);
+  }
+  return names;
+}
+
+// A drive c: holding the examples (or other counters and trap files) and a registry
+// that names them, with the debug log on.
+class QuillonTest : public ::testing::Test {
+ protected:
+  void Configure(const fs::path& counters, const fs::path& traps, int trapDelayMs) {
+    fs::create_directories(dir / "quillon");
+    fs::copy_file(counters, dir / "quillon" / "counters.ini");
+    fs::copy_file(traps, dir / "quillon" / "traps.ini");
+    char delay[16];
+    std::snprintf(delay, sizeof delay, "%08x", trapDelayMs);
+    WriteFile(dir / "quillon.reg",
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion]\n"
+              "\"debug\"=\"1\"\n"
+              "\"counters\"=\"c:\\\\quillon\\\\counters.ini\"\n"
+              "\"traps\"=\"c:\\\\quillon\\\\traps.ini\"\n"
+              "\"trap_delay\"=dword:" +
+                  std::string(delay) + "\n\"collect_delay\"=dword:00000064\n");
+  }
+  void ConfigureExamples(int trapDelayMs = 600000) {
+    Configure(kExamples / "counters.ini", kExamples / "traps.ini", trapDelayMs);
+  }
+  Environment AgentEnvironment() const {
+    return {{"QUILLON_DRIVE_C", dir.Path().string()},
+            {"QUILLON_REGISTRY", (dir / "quillon.reg").string()}};
+  }
+  std::string DebugLog() const { return ReadFile(dir / "log.txt"); }
+
+  TempDir dir;
+};
+
+// Every row in file order, each INTEGER or STRING as the agent chose; rows of other
+// regions in the walk are passed over.
+void ExpectExampleRows(const std::string& walk) {
+  const std::vector<std::string> rows = SectionNames(kExamples / "counters.ini");
+  std::vector<std::string> lines;
+  for (const std::string& line : WalkRows(walk)) {
+    if (line.starts_with("." + kBase + ".")) lines.push_back(line);
+  }
+  ASSERT_EQ(lines.size(), rows.size()) << walk;
+  const std::regex typed(R"(^\.([0-9.]+) = (INTEGER: -?[0-9]+|STRING: ".*")$)");
+  for (size_t i = 0; i < rows.size(); ++i) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[i], match, typed)) << lines[i];
+    EXPECT_EQ(match[1], rows[i]);
+  }
+  EXPECT_NE(walk.find(kBase + ".3.2.0 = INTEGER: 42"), std::string::npos) << walk;
+  EXPECT_NE(walk.find(kBase + ".3.1.0 = STRING: \"Example rows"), std::string::npos) << walk;
+}
+
+TEST_F(QuillonTest, ExamplesWalkInFileOrderWithV1V2cAndBulk) {
+  ConfigureExamples();
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  for (const std::string tool : {"snmpwalk -v1", "snmpwalk -v2c", "snmpbulkwalk -v2c"}) {
+    const std::string program = tool.substr(0, tool.find(' '));
+    const RunResult walk =
+        Snmp(program, {tool.substr(tool.find(' ') + 1), "-c", "public", host.Target(), kBase});
+    EXPECT_EQ(walk.exitCode, 0) << tool << walk.err;
+    ExpectExampleRows(walk.out);
+    // A walk enters the region through its first row, as in the standalone service.
+    EXPECT_EQ(walk.out.find("." + kBase + " = "), std::string::npos) << walk.out;
+  }
+  EXPECT_EQ(host.Program().Err().find("Cannot find module"), std::string::npos);
+}
+
+TEST_F(QuillonTest, BaseOidAnswersTheIdentificationAndAMissingRowIsBadValueAtItsIndex) {
+  ConfigureExamples();
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  const RunResult base = Snmp("snmpget", {"-v2c", "-c", "public", host.Target(), kBase});
+  EXPECT_NE(base.out.find("." + kBase + " = STRING: \"quillon"), std::string::npos) << base.out;
+
+  const RunResult missing = Snmp("snmpget", {"-v1", "-c", "public", host.Target(), kBase + ".3.1.0",
+                                             kBase + ".8.0", kBase + ".3.2.0"});
+  EXPECT_NE(missing.err.find("(badValue)"), std::string::npos) << missing.err;
+  EXPECT_NE(missing.err.find("Failed object: ." + kBase + ".8.0"), std::string::npos)
+      << missing.err;
+}
+
+TEST_F(QuillonTest, CountersFileOutOfOidOrderEndsTheWalkWithoutALoop) {
+  Configure(fs::path(QUILLON_FIXTURES) / "host" / "unordered.ini", kExamples / "traps.ini", 600000);
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  const RunResult walk = Snmp("snmpwalk", {"-v2c", "-c", "public", host.Target(), kBase});
+  EXPECT_EQ(walk.exitCode, 0) << walk.err;
+  EXPECT_EQ(WalkRows(walk.out), (std::vector<std::string>{"." + kBase + ".5.0 = STRING: \"five\"",
+                                                          "." + kBase + ".6.0 = STRING: \"six\""}));
+  EXPECT_NE(host.Program().Err().find("answered " + kBase + ".2.0"), std::string::npos)
+      << host.Program().Err();
+}
+
+TEST_F(QuillonTest, SetIsRefused) {
+  ConfigureExamples();
+  WriteFile(dir / "host.conf", "rwcommunity private 127.0.0.1\n");
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment(), {"-c", (dir / "host.conf").string()});
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  const RunResult set =
+      Snmp("snmpset", {"-v2c", "-c", "private", host.Target(), kBase + ".3.2.0", "i", "7"});
+  EXPECT_NE(set.exitCode, 0);
+  EXPECT_NE(set.err.find("(genError)"), std::string::npos) << set.err;
+  const RunResult after =
+      Snmp("snmpget", {"-v2c", "-c", "private", host.Target(), kBase + ".3.2.0"});
+  EXPECT_NE(after.out.find("INTEGER: 42"), std::string::npos) << after.out;
+}
+
+TEST_F(QuillonTest, TrapArrivesWithinTwoPeriodsAndSigtermUnloadsTheAgent) {
+  constexpr int kTrapDelayMs = 2000;
+  ConfigureExamples(kTrapDelayMs);
+  const int trapPort = FreeUdpPort();
+  Process trapd({SNMPTRAPD_PATH, "-f", "-C", "-Lo", "-On", "--disableAuthorization=yes",
+                 "udp:127.0.0.1:" + std::to_string(trapPort)},
+                dir.Path(), "trapd", {{"MIBS", ""}});
+  ASSERT_TRUE(
+      WaitFor([&] { return trapd.Out().find("NET-SNMP version") != std::string::npos; }, 10s));
+  WriteFile(dir / "host.conf", "rocommunity public 127.0.0.1\ntrapsink 127.0.0.1:" +
+                                   std::to_string(trapPort) + " public\n");
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment(), {"-c", (dir / "host.conf").string()});
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  const bool received =
+      WaitFor([&] { return trapd.Out().find("Enterprise Specific Trap (1)") != std::string::npos; },
+              std::chrono::milliseconds(2 * kTrapDelayMs));
+  ASSERT_TRUE(received) << trapd.Out() << host.Program().Err();
+  const std::string trap = trapd.Out();
+  EXPECT_NE(trap.find("." + kBase + ".0"), std::string::npos) << trap;
+  EXPECT_TRUE(std::regex_search(
+      trap, std::regex("\\." + std::regex_replace(kBase, std::regex("\\."), "\\.") +
+                       R"(\.9\.1\.0 = STRING: "[^"]+")")))
+      << trap;
+  EXPECT_TRUE(
+      std::regex_search(trap, std::regex(R"(\.1\.3\.6\.1\.4\.1\.15\.9\.2\.0 = INTEGER: [0-9]+)")))
+      << trap;
+
+  EXPECT_EQ(host.Program().Stop(SIGTERM), 0);
+  const std::string log = DebugLog();
+  const size_t detach = log.find("DLL_PROCESS_DETACH");
+  ASSERT_NE(detach, std::string::npos) << log;
+  EXPECT_NE(log.find("clean", detach), std::string::npos) << log;
+}
+
+// The out-of-the-box service: no -f, no address, no configuration file.
+TEST_F(QuillonTest, WithoutArgumentsGoesToTheBackgroundOnLoopbackPort1161WithCommunityPublic) {
+  if (!PortIsFree(1161)) GTEST_SKIP() << "udp:127.0.0.1:1161 is taken";
+  ConfigureExamples();
+  const fs::path pidFile = dir / "host.pid";
+  const RunResult start = RunProgram(
+      {EXTHOST_PATH, "-a", QUILLON_AGENT_PATH, "-p", pidFile.string()}, AgentEnvironment(), 10s);
+  ASSERT_EQ(start.exitCode, 0) << start.err;
+  const pid_t daemon = static_cast<pid_t>(std::stol(ReadFile(pidFile)));
+  struct Reaper {  // it left our process group: end it here whatever happens below
+    pid_t pid;
+    ~Reaper() { kill(pid, SIGKILL); }
+  } reaper{daemon};
+  const RunResult get =
+      Snmp("snmpget", {"-v2c", "-c", "public", "127.0.0.1:1161", kBase + ".3.2.0"});
+  EXPECT_NE(get.out.find("INTEGER: 42"), std::string::npos) << get.out << get.err;
+  kill(daemon, SIGTERM);
+  EXPECT_TRUE(WaitFor([&] { return kill(daemon, 0) != 0; }, 5s));
+}
+
+TEST_F(QuillonTest, AgentxSubagentServesTheRowsThroughSnmpd) {
+  ConfigureExamples();
+  const std::string socket = (dir / "agentx").string();
+  const int snmpdPort = FreeUdpPort();
+  WriteFile(dir / "snmpd.conf",
+            "master agentx\nagentXSocket " + socket + "\nrocommunity public 127.0.0.1\n");
+  Process snmpd({SNMPD_PATH, "-f", "-C", "-c", (dir / "snmpd.conf").string(), "-Lo", "-p",
+                 (dir / "snmpd.pid").string(), "udp:127.0.0.1:" + std::to_string(snmpdPort)},
+                dir.Path(), "snmpd", {{"MIBS", ""}});
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << snmpd.Out() << snmpd.Err();
+
+  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-x", socket}, dir.Path(),
+               "host", AgentEnvironment());
+  const std::string target = "127.0.0.1:" + std::to_string(snmpdPort);
+  RunResult walk;
+  WaitFor(
+      [&] {
+        walk = Snmp("snmpwalk", {"-v2c", "-c", "public", target, "1.3.6.1.4.1"});
+        return walk.out.find(kBase + ".3.2.0") != std::string::npos;
+      },
+      15s);
+  ExpectExampleRows(walk.out);
+  // A walk enters the region through its first row, as in the standalone service.
+  EXPECT_EQ(walk.out.find("." + kBase + " = "), std::string::npos) << walk.out;
+  EXPECT_EQ(host.Stop(SIGTERM), 0) << host.Err();
+}
+
+}  // namespace
+}  // namespace e2e
