@@ -90,8 +90,9 @@ bool ReadWholeFile(const char* fileName, std::string& content) {
 
 // Copies text cut to size - 1 bytes and a zero byte; returns the bytes copied.
 uint32_t CopyCut(std::string_view text, char* buffer, uint32_t size) {
+  if (size == 0) return 0;
   const auto length = static_cast<uint32_t>(std::min<size_t>(text.size(), size - 1));
-  std::memcpy(buffer, text.data(), length);
+  if (length > 0) std::memcpy(buffer, text.data(), length);
   buffer[length] = '\0';
   return length;
 }
