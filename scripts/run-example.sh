@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Serves the examples: builds what is missing, copies counters.ini and traps.ini to a
+# Serves the examples: installs and builds what is missing, copies counters.ini and traps.ini to a
 # temporary drive c: (QUILLON_DRIVE_C) as c:\quillon\, and runs snmp-exthost in the
 # foreground on loopback with examples/quillon.reg as the registry.
 #   QUILLON_BUILD_DIR  build directory (default: <repo>/build)
@@ -11,6 +11,7 @@ repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${QUILLON_BUILD_DIR:-$repo/build}"
 port="${EXTHOST_PORT:-1161}"
 
+"$repo/scripts/install-deps.sh"
 if [[ ! -f "$build/build.ninja" && ! -f "$build/Makefile" ]]; then
   cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
