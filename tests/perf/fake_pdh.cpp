@@ -22,15 +22,18 @@ std::string Hex(uint64_t value) {
 
 }  // namespace
 
-FakePdh::PdhStatus FakePdh::OpenQuery(const char*, std::uintptr_t, PdhHandle* query) {
+FakePdh::PdhStatus FakePdh::OpenQuery(const char* dataSource, std::uintptr_t userData,
+                                      PdhHandle* query) {
   calls.push_back("OpenQuery");
+  if (dataSource != nullptr || userData != 0) unusualArguments.push_back("OpenQuery");
   if (openStatus == 0) *query = kQuery;
   return openStatus;
 }
 
-FakePdh::PdhStatus FakePdh::AddCounter(PdhHandle, const char* fullPath, std::uintptr_t,
+FakePdh::PdhStatus FakePdh::AddCounter(PdhHandle, const char* fullPath, std::uintptr_t userData,
                                        PdhHandle* counter) {
   calls.push_back(std::string("AddCounter ") + fullPath);
+  if (userData != 0) unusualArguments.push_back("AddCounter");
   if (addRunsOutOfMemory) throw std::bad_alloc();
   if (addStatus == 0) *counter = kCounter;
   return addStatus;
@@ -74,7 +77,9 @@ FakePdh::PdhStatus FakePdh::CalculateCounterFromRawValue(PdhHandle, uint32_t for
   return calculateStatus;
 }
 
-FakePdh::PdhStatus FakePdh::GetCounterInfo(PdhHandle, bool, uint32_t* bufferSize, void* buffer) {
+FakePdh::PdhStatus FakePdh::GetCounterInfo(PdhHandle, bool explainText, uint32_t* bufferSize,
+                                           void* buffer) {
+  if (explainText) unusualArguments.push_back("GetCounterInfo");
   if (buffer == nullptr) {
     calls.push_back("CounterInfoProbe");
     *bufferSize = infoSize;
@@ -99,9 +104,11 @@ FakePdh::PdhStatus FakePdh::CloseQuery(PdhHandle query) {
   return closeStatus;
 }
 
-FakePdh::PdhStatus FakePdh::LookupPerfNameByIndex(const char*, uint32_t index, char* nameBuffer,
-                                                  uint32_t* nameBufferSize) {
+FakePdh::PdhStatus FakePdh::LookupPerfNameByIndex(const char* machineName, uint32_t index,
+                                                  char* nameBuffer, uint32_t* nameBufferSize) {
   calls.push_back("Lookup " + std::to_string(index));
+  if (machineName != nullptr) unusualArguments.push_back("LookupPerfNameByIndex");
+  lookupBufferSize = *nameBufferSize;
   const auto found = localNames.find(index);
   if (found == localNames.end()) return platform::kPdhInvalidArgument;
   std::snprintf(nameBuffer, *nameBufferSize, "%s", found->second.c_str());
@@ -109,7 +116,13 @@ FakePdh::PdhStatus FakePdh::LookupPerfNameByIndex(const char*, uint32_t index, c
 }
 
 FakePdh::PdhStatus FakePdh::MakeCounterPath(const platform::PdhCounterPathElements* elements,
-                                            char* fullPathBuffer, uint32_t* bufferSize, uint32_t) {
+                                            char* fullPathBuffer, uint32_t* bufferSize,
+                                            uint32_t flags) {
+  if (flags != 0) unusualArguments.push_back("MakeCounterPath");
+  const auto text = [](const char* value) { return std::string(value ? value : "-"); };
+  lastElements = text(elements->machineName) + "|" + text(elements->objectName) + "|" +
+                 text(elements->instanceName) + "|" + text(elements->parentInstance) + "|" +
+                 Hex(elements->instanceIndex) + "|" + text(elements->counterName);
   std::string path = std::string("\\") + elements->objectName;
   if (elements->instanceName) path += std::string("(") + elements->instanceName + ")";
   path += std::string("\\") + elements->counterName;
@@ -125,9 +138,10 @@ FakePdh::PdhStatus FakePdh::MakeCounterPath(const platform::PdhCounterPathElemen
   return 0;
 }
 
-FakePdh::PdhStatus FakePdh::EnumObjects(const char*, const char*, char* buffer,
-                                        uint32_t* bufferSize, uint32_t detailLevel,
+FakePdh::PdhStatus FakePdh::EnumObjects(const char* dataSource, const char* machineName,
+                                        char* buffer, uint32_t* bufferSize, uint32_t detailLevel,
                                         uint32_t refresh) {
+  if (dataSource != nullptr || machineName != nullptr) unusualArguments.push_back("EnumObjects");
   calls.push_back("EnumObjects detail=" + std::to_string(detailLevel) + " refresh=" + Hex(refresh));
   if (buffer == nullptr) {
     *bufferSize = static_cast<uint32_t>(objectList.size());
@@ -138,10 +152,14 @@ FakePdh::PdhStatus FakePdh::EnumObjects(const char*, const char*, char* buffer,
   return 0;
 }
 
-FakePdh::PdhStatus FakePdh::EnumObjectItems(const char*, const char*, const char* objectName,
-                                            char* counters, uint32_t* counterListSize,
-                                            char* instances, uint32_t* instanceListSize,
-                                            uint32_t detailLevel, uint32_t) {
+FakePdh::PdhStatus FakePdh::EnumObjectItems(const char* dataSource, const char* machineName,
+                                            const char* objectName, char* counters,
+                                            uint32_t* counterListSize, char* instances,
+                                            uint32_t* instanceListSize, uint32_t detailLevel,
+                                            uint32_t flags) {
+  if (dataSource != nullptr || machineName != nullptr || flags != 0) {
+    unusualArguments.push_back("EnumObjectItems");
+  }
   if (counters == nullptr) {
     calls.push_back(std::string("EnumObjectItemsProbe ") + objectName +
                     " detail=" + std::to_string(detailLevel));

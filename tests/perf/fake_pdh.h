@@ -50,6 +50,12 @@ class FakePdh : public platform::Pdh {
   platform::PdhRawCounter newerSeen{};
   platform::PdhRawCounter olderSeen{};
   uint32_t lastFormat = 0;
+  // Every call that passed something other than the local machine, the real-time
+  // data source, user data 0, no explain text and flags 0, by name.
+  std::vector<std::string> unusualArguments;
+  uint32_t lookupBufferSize = 0;
+  // The last path elements: "machine|object|instance|parent|index|counter", "-" for none.
+  std::string lastElements;
 
   PdhStatus OpenQuery(const char* dataSource, std::uintptr_t userData, PdhHandle* query) override;
   PdhStatus AddCounter(PdhHandle query, const char* fullPath, std::uintptr_t userData,

@@ -113,6 +113,31 @@ TEST_F(TranslateTest, MakePathFailuresAreLogged) {
                                       "A\\B\\C\\D", "makepathA : C0000BBD"}));
 }
 
+// What the platform is handed besides handles: the local machine in real time, the
+// path elements of the composed path, a 255-byte name buffer, and no extras.
+TEST_F(TranslateTest, PlatformCallsGetTheLocalMachineAndNoExtras) {
+  UseGermanNames();
+  const perf::EnglishTable table = perf::State.englishTable;
+  ASSERT_TRUE(perf::init());
+  perf::State.englishTable = table;
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time"),
+            "\\Prozessor\\Prozessorzeit (%)");
+  EXPECT_EQ(pdh.lastElements, "-|Prozessor|-|-|0|Prozessorzeit (%)");
+  EXPECT_EQ(pdh.lookupBufferSize, 255u);
+  const std::string path = perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time\\_Total");
+  EXPECT_EQ(pdh.lastElements, "-|Prozessor|_Total|-|FFFFFFFF|Prozessorzeit (%)");
+  perf::GetRawValue(path, true, 0);
+  perf::close();
+
+  pdh.objectList = MultiString({"Prozessor"});
+  pdh.counterList = MultiString({"Interrupts/s"});
+  std::vector<std::string> objects, counters, instances;
+  EXPECT_TRUE(perf::enumobjects(objects, false));
+  EXPECT_TRUE(perf::enumobjectItems("Prozessor", counters, instances));
+  EXPECT_EQ(pdh.Count("CounterInfo"), 1);
+  EXPECT_EQ(pdh.unusualArguments, std::vector<std::string>{});
+}
+
 }  // namespace
 
 namespace {
