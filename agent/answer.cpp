@@ -1,5 +1,6 @@
 #include "agent/answer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
@@ -31,12 +32,12 @@ PreparedValue PreparedValue::OctetString(const std::string& text) {
   PreparedValue prepared;
   prepared.value_.asnType = ASN_OCTETSTRING;
   AsnOctetString& octets = prepared.value_.asnValue.string;
-  if (!text.empty()) {
-    octets.stream = static_cast<BYTE*>(AllocateOrFail(text.size()));
-    std::memcpy(octets.stream, text.data(), text.size());
-    octets.dynamic = kDynamic;
-  }
+  // An empty text still gets a block of its own, so that every octet string handed
+  // over is one the service frees.
+  octets.stream = static_cast<BYTE*>(AllocateOrFail(std::max<size_t>(text.size(), 1)));
+  std::memcpy(octets.stream, text.data(), text.size());
   octets.length = static_cast<UINT>(text.size());
+  octets.dynamic = kDynamic;
   return prepared;
 }
 

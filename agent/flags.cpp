@@ -41,6 +41,21 @@ bool Int64Form(const lib::CounterValue& value, int64_t& form) {
   return true;
 }
 
+// An integer is multiplied exactly and only the product becomes a Double. False when
+// the product leaves the 64-bit range (integers) or the double range (doubles).
+bool Multiply(const lib::CounterValue& value, int32_t factor, double& product) {
+  if (const double* number = std::get_if<double>(&value)) {
+    product = *number * factor;
+    return !std::isinf(product) || std::isinf(*number);
+  }
+  int64_t form = 0;
+  Int64Form(value, form);
+  int64_t exact = 0;
+  if (__builtin_mul_overflow(form, int64_t{factor}, &exact)) return false;
+  product = static_cast<double>(exact);
+  return true;
+}
+
 void DropValue(const std::string& cause, lib::CounterValue& value) {
   Log("GetPerf: " + cause);
   value = std::monostate{};
@@ -95,12 +110,11 @@ void ApplyFlagItem(std::string item, lib::CounterValue& value) {
   at = item.find("mult");
   if (at != std::string::npos && !lib::IsNull(value)) {
     int32_t factor = TakeOperand(item, at);
-    double operand = AsDouble(value);
-    double product = operand * factor;
-    if (std::isinf(product) && !std::isinf(operand)) {
-      DropValue("mult out of range", value);
-    } else {
+    double product = 0.0;
+    if (Multiply(value, factor, product)) {
       value = product;
+    } else {
+      DropValue("mult out of range", value);
     }
   }
   if (item.find("lo") != std::string::npos && !lib::IsNull(value)) {

@@ -23,13 +23,10 @@ void string2oid(const std::string& text, OidIds& ids) {
   }
 }
 
+// Made by the utility library, so that request OIDs meet section names in exactly its
+// form (an empty OID reads "<null oid>").
 std::string OidText(const UINT* ids, size_t count) {
-  std::string text;
-  for (size_t i = 0; i < count; ++i) {
-    if (i > 0) text += '.';
-    text += std::to_string(ids[i]);
-  }
-  return text;
+  return SnmpUtilIdsToA(const_cast<UINT*>(ids), static_cast<UINT>(count));
 }
 
 std::string OidText(const AsnObjectIdentifier& oid) { return OidText(oid.ids, oid.idLength); }

@@ -19,6 +19,7 @@ constexpr size_t kDefaultBaseOidLength = kDefaultBaseOid.size();
 void string2oid(const std::string& text, OidIds& ids);
 
 // Sub-identifiers in decimal joined by ".", the form in which OIDs meet section names.
+// The text of an empty OID is "<null oid>".
 std::string OidText(const UINT* ids, size_t count);
 std::string OidText(const AsnObjectIdentifier& oid);
 std::string OidText(const OidIds& ids);

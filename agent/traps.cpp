@@ -90,8 +90,10 @@ BOOL BuildTrap(AsnObjectIdentifier* enterprise, AsnInteger32* genericTrap,
   std::vector<std::string> sections = ReadSectionNames(state.settings.traps, kTrapSectionBuffer);
   if (sections.empty() || state.TrapDue.load() != 1) return FALSE;
 
-  AsnObjectIdentifier trapEnterprise = Enterprise();
-  AsnTimeticks uptime = SnmpSvcGetUptime();
+  *enterprise = Enterprise();
+  *genericTrap = kEnterpriseSpecific;
+  *specificTrap = kSpecificTrap;
+  *timeStamp = SnmpSvcGetUptime();
   TrapBindings built(sections.size());
   bool valueSeen = false;
   std::string lastValue;
@@ -110,10 +112,6 @@ BOOL BuildTrap(AsnObjectIdentifier* enterprise, AsnInteger32* genericTrap,
 
   Log("Sending trap, value: " + sections.back() + ", \"" + lastValue + "\"");
   built.HandTo(*bindings);
-  *enterprise = trapEnterprise;
-  *genericTrap = kEnterpriseSpecific;
-  *specificTrap = kSpecificTrap;
-  *timeStamp = uptime;
   return TRUE;
 }
 

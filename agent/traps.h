@@ -10,7 +10,8 @@ namespace quillon {
 std::string RunTrapScript(const std::string& section);
 
 // The body of SnmpExtensionTrap: TRUE with the due trap filled in, FALSE when there
-// is none.
+// is none. Once a due trap is handled its fixed fields are written, also when no
+// script gave a value; the bindings only with TRUE.
 BOOL BuildTrap(AsnObjectIdentifier* enterprise, AsnInteger32* genericTrap,
                AsnInteger32* specificTrap, AsnTimeticks* timeStamp, SnmpVarBindList* bindings);
 

@@ -72,6 +72,9 @@ TEST_F(CounterTest, OperandThatIsNoIntegerFailsTheBinding) {
 TEST_F(CounterTest, UnrepresentableResultsGiveNoValue) {
   EXPECT_EQ(Read(kThreads, "norefresh,div 0"), "error 3");
   EXPECT_TRUE(Logged("GetPerf: div by 0"));
+  EXPECT_EQ(Read(kBigVirtual, "raw,norefresh,mult -2147483648"), "error 3")
+      << "an integer is multiplied exactly, and this product leaves the 64-bit range";
+  EXPECT_TRUE(Logged("GetPerf: mult out of range"));
   std::string huge = "norefresh";
   for (int i = 0; i < 2; ++i) huge += ",mult 2147483647";
   EXPECT_EQ(Read(kKBytes, huge + ",lo"), "error 3");

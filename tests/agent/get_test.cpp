@@ -107,6 +107,19 @@ TEST_F(GetTest, ShortOidIsNoSuchNameAndUnknownRowIsBadValue) {
                                "length(str_result)=0", "GetRequest Failed"}));
 }
 
+TEST_F(GetTest, EmptyOidIsNamedAsTheUtilityLibraryWritesIt) {
+  Bindings get({""});
+  Get(get);
+  EXPECT_EQ(errorStatus_, SNMP_ERRORSTATUS_NOSUCHNAME);
+  Bindings getNext({""});
+  GetNext(getNext);
+  EXPECT_EQ(errorStatus_, SNMP_ERRORSTATUS_NOSUCHNAME);
+  EXPECT_EQ(LogLines(), (Lines{"SnmpExtensionQuery, len:1", "PduType=SNMP_PDU_GET",
+                               "GetRequest: OID=<null oid> (0)", "(len<7)",
+                               "SnmpExtensionQuery, len:1", "PduType=SNMP_PDU_GETNEXT",
+                               "GetNextRequest:<null oid>(0)", "comparemem=false"}));
+}
+
 TEST_F(AgentTest, GetWithoutCountersFileIsBadValue) {
   WriteRegistry({"\"debug\"=\"1\""});
   EXPECT_EQ(LoadAndInit(), FALSE);

@@ -21,6 +21,7 @@ struct TrapResult {
   AsnInteger32 generic = -1;
   AsnInteger32 specific = -1;
   std::vector<std::string> bindings;  // "name = value"
+  std::vector<BOOL> dynamicMarks;     // of the octet-string bindings
 };
 
 class TrapTest : public AgentTest {
@@ -52,11 +53,14 @@ class TrapTest : public AgentTest {
     AsnTimeticks stamp = 0;
     SnmpVarBindList list{};
     result.sent = agent_->Trap(&enterprise, &result.generic, &result.specific, &stamp, &list);
+    if (enterprise.idLength > 0) result.enterprise = OidString(enterprise);
     if (result.sent) {
-      result.enterprise = OidString(enterprise);
       for (UINT i = 0; i < list.len; ++i) {
         result.bindings.push_back(OidString(list.list[i].name) + " = " +
                                   DescribeValue(list.list[i].value));
+        if (list.list[i].value.asnType == ASN_OCTETSTRING) {
+          result.dynamicMarks.push_back(list.list[i].value.asnValue.string.dynamic);
+        }
       }
       SnmpUtilVarBindListFree(&list);
     }
@@ -81,6 +85,7 @@ TEST_F(TrapTest, ScriptOutputsBecomeTheBindingsOfOneTrap) {
             (std::vector<std::string>{"1.3.6.1.4.1.15.7.1 = INTEGER 17",
                                       "1.3.6.1.4.1.15.7.2 = OCTET STRING \"disk full\"",
                                       "1.3.6.1.4.1.15.7.3 = OCTET STRING \"\""}));
+  EXPECT_EQ(trap.dynamicMarks, (std::vector<BOOL>{-1, -1})) << "the service frees every string";
   EXPECT_EQ(LogLines(), (Lines{"SnmpExtensionTrap", "executing echo 17", "executing echo disk full",
                                "Sending trap, value: 1.3.6.1.4.1.15.7.3, \"\""}));
   EXPECT_EQ(CallTrap().sent, FALSE) << "one trap per tick";
@@ -97,7 +102,11 @@ TEST_F(TrapTest, EnterpriseFollowsTheConfiguredOid) {
 TEST_F(TrapTest, NoValueMeansNoTrapAndTheTickIsUsedUp) {
   Start("[1.3.6.1.4.1.15.7.1]\r\nother=1\r\n", 50);
   ASSERT_TRUE(WaitForTick(5000));
-  EXPECT_EQ(CallTrap().sent, FALSE);
+  TrapResult trap = CallTrap();
+  EXPECT_EQ(trap.sent, FALSE);
+  EXPECT_EQ(trap.enterprise, "1.3.6.1.4.1.15.0") << "a handled tick fills the trap's fields";
+  EXPECT_EQ(trap.generic, SNMP_GENERICTRAP_ENTERSPECIFIC);
+  EXPECT_EQ(trap.specific, 1);
   Lines lines = LogLines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "SnmpExtensionTrap"), 1);
   EXPECT_EQ(std::find_if(lines.begin(), lines.end(),
@@ -108,7 +117,9 @@ TEST_F(TrapTest, NoValueMeansNoTrapAndTheTickIsUsedUp) {
 TEST_F(TrapTest, TrapBeforeTheFirstTickRunsNoScript) {
   std::filesystem::path marker = dir_ / "ran";
   Start("[1.3.6.1.4.1.15.7.1]\r\nscript=touch " + marker.string() + "\r\n", 3600000);
-  EXPECT_EQ(CallTrap().sent, FALSE);
+  TrapResult trap = CallTrap();
+  EXPECT_EQ(trap.sent, FALSE);
+  EXPECT_EQ(trap.generic, -1) << "nothing is written without a due trap";
   EXPECT_FALSE(std::filesystem::exists(marker));
   EXPECT_FALSE(WaitForTick(0));
 }
