@@ -38,8 +38,8 @@ uint32_t UpTimeReference() {
 }
 
 bool LogsToStandardError(const Options& options) {
-  for (const std::string& spec : options.logSpecs) {
-    if (spec == "e") return true;
+  for (const std::string& where : options.logTargets) {
+    if (where == "e") return true;
   }
   return false;
 }

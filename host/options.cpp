@@ -15,14 +15,14 @@ std::string TakeArgument(const std::vector<std::string>& arguments, size_t& posi
 
 // -Lf and -Ls take a further argument, like snmpd's; -Le and -Lo do not.
 std::string TakeLogSpec(const std::vector<std::string>& arguments, size_t& position) {
-  std::string spec = TakeArgument(arguments, position);
-  const bool needsTarget = (spec == "f" || spec == "s" || spec == "F" || spec == "S");
+  std::string where = TakeArgument(arguments, position);
+  const bool needsTarget = (where == "f" || where == "s" || where == "F" || where == "S");
   if (needsTarget) {
     if (position + 1 >= arguments.size())
-      throw UsageError("option -L" + spec + " needs an argument");
-    spec += arguments[++position];
+      throw UsageError("option -L" + where + " needs an argument");
+    where += arguments[++position];
   }
-  return spec;
+  return where;
 }
 
 }  // namespace
@@ -49,7 +49,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
         options.agentxSocket = TakeArgument(arguments, i);
         break;
       case 'L':
-        options.logSpecs.push_back(TakeLogSpec(arguments, i));
+        options.logTargets.push_back(TakeLogSpec(arguments, i));
         break;
       case 'f':
       case 'h':
@@ -75,7 +75,7 @@ std::string UsageText() {
          "  -c FILE    net-snmp configuration file (rocommunity, trapsink, agentaddress, ...)\n"
          "  -p FILE    write the process id to FILE once the service runs\n"
          "  -x SOCKET  run as an AgentX subagent of the snmpd listening on SOCKET\n"
-         "  -L SPEC    where to log, as snmpd's -L (default: standard error in the foreground)\n"
+         "  -L WHERE    where to log, as snmpd's -L (default: standard error in the foreground)\n"
          "  ADDRESS    listening address such as udp:127.0.0.1:1161 (default "
          "udp:127.0.0.1:1161,\n"
          "             with read-only community public for 127.0.0.1 when no -c is given)\n";

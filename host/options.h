@@ -18,7 +18,7 @@ struct Options {
   std::vector<std::string> configFiles;  // -c, in order
   bool foreground = false;               // -f
   std::string agentxSocket;              // -x; not empty: run as an AgentX subagent
-  std::vector<std::string> logSpecs;     // -L, as net-snmp's snmp_log_options takes them
+  std::vector<std::string> logTargets;   // -L, as net-snmp's snmp_log_options takes them
   std::vector<std::string> addresses;    // listening addresses
   std::string pidFile;                   // -p; written once the service runs
   bool help = false;                     // -h

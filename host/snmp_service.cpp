@@ -27,7 +27,7 @@ std::string JoinWithCommas(const std::vector<std::string>& words) {
 }
 
 void SetUpLogging(const Options& options) {
-  if (options.logSpecs.empty()) {
+  if (options.logTargets.empty()) {
     if (options.foreground) {
       snmp_enable_stderrlog();
     } else {
@@ -35,9 +35,9 @@ void SetUpLogging(const Options& options) {
     }
     return;
   }
-  for (std::string spec : options.logSpecs) {
-    if (snmp_log_options(spec.data(), 0, nullptr) != 0) {
-      throw UsageError("bad logging option -L" + spec);
+  for (std::string where : options.logTargets) {
+    if (snmp_log_options(where.data(), 0, nullptr) != 0) {
+      throw UsageError("bad logging option -L" + where);
     }
   }
 }

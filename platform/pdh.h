@@ -92,8 +92,7 @@ class Pdh {
   virtual PdhStatus CollectQueryData(PdhHandle query) = 0;
   virtual PdhStatus GetFormattedCounterValue(PdhHandle counter, uint32_t format, uint32_t* type,
                                              PdhFmtCounterValue* value) = 0;
-  virtual PdhStatus GetRawCounterValue(PdhHandle counter, uint32_t* type,
-                                       PdhRawCounter* value) = 0;
+  virtual PdhStatus GetRawCounterValue(PdhHandle counter, uint32_t* type, PdhRawCounter* value) = 0;
   virtual PdhStatus CalculateCounterFromRawValue(PdhHandle counter, uint32_t format,
                                                  PdhRawCounter* newer, PdhRawCounter* older,
                                                  PdhFmtCounterValue* value) = 0;
@@ -107,9 +106,8 @@ class Pdh {
   virtual PdhStatus MakeCounterPath(const PdhCounterPathElements* elements, char* fullPathBuffer,
                                     uint32_t* bufferSize, uint32_t flags) = 0;
   // refresh is a Windows BOOL: 0xFFFFFFFF for TRUE, 0 for FALSE.
-  virtual PdhStatus EnumObjects(const char* dataSource, const char* machineName,
-                                char* objectList, uint32_t* bufferSize, uint32_t detailLevel,
-                                uint32_t refresh) = 0;
+  virtual PdhStatus EnumObjects(const char* dataSource, const char* machineName, char* objectList,
+                                uint32_t* bufferSize, uint32_t detailLevel, uint32_t refresh) = 0;
   virtual PdhStatus EnumObjectItems(const char* dataSource, const char* machineName,
                                     const char* objectName, char* counterList,
                                     uint32_t* counterListSize, char* instanceList,

@@ -12,7 +12,7 @@ TEST(ParseOptions, TakesSwitchesWithSeparateOrAttachedArgumentsAndAddresses) {
   EXPECT_TRUE(options.foreground);
   EXPECT_EQ(options.agentPath, "/x/agent.so");
   EXPECT_EQ(options.configFiles, (std::vector<std::string>{"one.conf", "two.conf"}));
-  EXPECT_EQ(options.logSpecs, (std::vector<std::string>{"e", "f/tmp/log"}));
+  EXPECT_EQ(options.logTargets, (std::vector<std::string>{"e", "f/tmp/log"}));
   EXPECT_EQ(options.addresses,
             (std::vector<std::string>{"udp:127.0.0.1:2000", "tcp:127.0.0.1:2001"}));
   EXPECT_TRUE(options.agentxSocket.empty());

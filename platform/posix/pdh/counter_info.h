@@ -2,18 +2,15 @@
 
 #include <cstdint>
 
+#include "platform/pdh.h"
+
 namespace platform::posix::pdh {
 
 // PDH_COUNTER_INFO_A in the layout of the platform: the head that counter
 // access reads (PdhCounterInfoHead), then the user data, the path and its
 // elements, the explain text, and the strings these point to.
 struct PdhCounterInfo {
-  uint32_t dwLength;
-  uint32_t dwType;
-  uint32_t CVersion;
-  uint32_t CStatus;
-  int32_t lScale;
-  int32_t lDefaultScale;
+  PdhCounterInfoHead head;
   std::uintptr_t dwUserData;
   std::uintptr_t dwQueryUserData;
   char* szFullPath;

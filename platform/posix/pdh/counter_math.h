@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/pdh.h"
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 
 namespace platform::posix::pdh {
 

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 #include "platform/posix/pdh/text_util.h"
 
 // LogicalDisk: one instance per mounted volume of <proc>/mounts, named by its

@@ -1,6 +1,6 @@
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/key_value_file.h"
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 
 // Memory: <proc>/meminfo for sizes, <proc>/vmstat for paging. The commit limit
 // is what Windows means by it, physical memory plus swap, rather than the

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 
 namespace platform::posix::pdh {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 
 namespace platform::posix::pdh {
 

@@ -2,7 +2,7 @@
 
 #include "platform/posix/pdh/clock_ticks.h"
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 #include "platform/posix/pdh/text_util.h"
 
 // Processor: one instance per CPU line of <proc>/stat and "_Total". The time

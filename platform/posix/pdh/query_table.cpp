@@ -117,14 +117,14 @@ PdhStatus QueryTable::CollectQueryData(PdhHandle query) {
 
   for (PdhHandle handle : collected.counters) {
     Counter& counter = counters_[handle];
-    const CounterSpec& spec = counter.object->counters[counter.position];
+    const CounterSpec& definition = counter.object->counters[counter.position];
     const InstanceSample* instance =
         pdh::FindInstance(*counter.object, samples[counter.object], counter.path.hasInstance,
                           counter.path.instance, counter.path.instanceIndex);
     PdhRawCounter raw{};
     raw.TimeStamp = clock.timeStamp;
     if (instance) {
-      RawPair pair = AsDelivered(spec.type, instance->values[counter.position]);
+      RawPair pair = AsDelivered(definition.type, instance->values[counter.position]);
       raw.CStatus = kPdhCStatusValidData;
       raw.FirstValue = pair.first;
       raw.SecondValue = pair.second;
@@ -145,14 +145,14 @@ PdhStatus QueryTable::GetFormattedCounterValue(PdhHandle counter, uint32_t forma
   std::lock_guard lock(mutex_);
   Counter* found = CounterOf(counter);
   if (!found) return kPdhInvalidHandle;
-  const CounterSpec& spec = found->object->counters[found->position];
-  if (type) *type = spec.type;
+  const CounterSpec& definition = found->object->counters[found->position];
+  if (type) *type = definition.type;
   if (found->samples == 0) {
     value->CStatus = kPdhCStatusInvalidData;
     return kPdhInvalidData;
   }
-  return CalculateValue(spec, format, found->newer, found->samples > 1 ? &found->older : nullptr,
-                        value);
+  return CalculateValue(definition, format, found->newer,
+                        found->samples > 1 ? &found->older : nullptr, value);
 }
 
 PdhStatus QueryTable::GetRawCounterValue(PdhHandle counter, uint32_t* type, PdhRawCounter* value) {
@@ -182,7 +182,7 @@ PdhStatus QueryTable::GetCounterInfo(PdhHandle counter, bool explainText, uint32
   std::lock_guard lock(mutex_);
   Counter* found = CounterOf(counter);
   if (!found) return kPdhInvalidHandle;
-  const CounterSpec& spec = found->object->counters[found->position];
+  const CounterSpec& definition = found->object->counters[found->position];
   const CounterPath& path = found->path;
 
   std::string machine = "\\\\" + HostName();
@@ -210,12 +210,12 @@ PdhStatus QueryTable::GetCounterInfo(PdhHandle counter, bool explainText, uint32
     next += text.size() + 1;
     return placed;
   };
-  info->dwLength = static_cast<uint32_t>(needed);
-  info->dwType = spec.type;
-  info->CVersion = kPdhCounterVersion;
-  info->CStatus = found->samples ? found->newer.CStatus : kPdhCStatusValidData;
-  info->lScale = spec.defaultScale;
-  info->lDefaultScale = spec.defaultScale;
+  info->head.dwLength = static_cast<uint32_t>(needed);
+  info->head.dwType = definition.type;
+  info->head.CVersion = kPdhCounterVersion;
+  info->head.CStatus = found->samples ? found->newer.CStatus : kPdhCStatusValidData;
+  info->head.lScale = definition.defaultScale;
+  info->head.lDefaultScale = definition.defaultScale;
   info->dwUserData = found->userData;
   info->dwQueryUserData = queries_[found->query].userData;
   info->szFullPath = place(fullPath);

@@ -5,7 +5,7 @@
 
 #include "platform/pdh.h"
 #include "platform/posix/pdh/counter_path.h"
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 
 namespace platform::posix::pdh {
 

@@ -1,5 +1,5 @@
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/object_spec.h"
+#include "platform/posix/pdh/object_model.h"
 #include "platform/posix/pdh/proc_dirs.h"
 #include "platform/posix/pdh/text_util.h"
 
