@@ -92,6 +92,23 @@ BOOL AgentTest::LoadAndInit() {
   return agent_->Init(0, &trapEvent_, &region_);
 }
 
+void AgentTest::Serve(const std::string& rows, const std::vector<std::string>& extraRegistry) {
+  WriteCounters(rows);
+  WriteStandardRegistry(extraRegistry);
+  ASSERT_EQ(LoadAndInit(), TRUE);
+  ClearLog();
+}
+
+std::string AgentTest::GetValue(const std::string& oid) {
+  Bindings bindings({oid});
+  Get(bindings);
+  if (errorStatus_ != SNMP_ERRORSTATUS_NOERROR) {
+    EXPECT_EQ(bindings.Value(0), "NULL") << "a failed answer leaves the binding";
+    return "error " + std::to_string(errorStatus_);
+  }
+  return bindings.Value(0);
+}
+
 BOOL AgentTest::Get(Bindings& bindings) {
   return agent_->Query(SNMP_PDU_GET, bindings.List(), &errorStatus_, &errorIndex_);
 }

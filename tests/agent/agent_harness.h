@@ -35,9 +35,13 @@ class AgentTest : public ::testing::Test {
   void Unload();
   // Loads and initialises; returns Init's result.
   BOOL LoadAndInit();
+  // Serves a counters file under the standard registry and empties the log.
+  void Serve(const std::string& rows, const std::vector<std::string>& extraRegistry = {});
   // Request helpers on the loaded agent.
   BOOL Get(Bindings& bindings);
   BOOL GetNext(Bindings& bindings);
+  // One GET: the row's value, or "error N"; a failed answer must leave the binding alone.
+  std::string GetValue(const std::string& oid);
 
   std::filesystem::path dir_;
   std::filesystem::path countersPath_;

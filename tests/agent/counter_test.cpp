@@ -23,17 +23,8 @@ class CounterTest : public AgentTest {
   std::string Read(const std::string& path, const std::string& flag,
                    const std::vector<std::string>& extraRegistry = {}) {
     if (agent_) Unload();
-    WriteCounters("[1.3.6.1.4.1.15.1.0]\r\ncounter=" + path + "\r\nflag=" + flag + "\r\n");
-    WriteStandardRegistry(extraRegistry);
-    EXPECT_EQ(LoadAndInit(), TRUE);
-    ClearLog();
-    Bindings bindings({"1.3.6.1.4.1.15.1.0"});
-    Get(bindings);
-    if (errorStatus_ != SNMP_ERRORSTATUS_NOERROR) {
-      EXPECT_EQ(bindings.Value(0), "NULL") << "a failed answer leaves the binding";
-      return "error " + std::to_string(errorStatus_);
-    }
-    return bindings.Value(0);
+    Serve("[1.3.6.1.4.1.15.1.0]\r\ncounter=" + path + "\r\nflag=" + flag + "\r\n", extraRegistry);
+    return GetValue("1.3.6.1.4.1.15.1.0");
   }
 
   bool Logged(const std::string& line) {

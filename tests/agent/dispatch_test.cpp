@@ -17,10 +17,7 @@ class DispatchTest : public AgentTest {
  protected:
   void SetUp() override {
     AgentTest::SetUp();
-    WriteCounters(kRows);
-    WriteStandardRegistry();
-    ASSERT_EQ(LoadAndInit(), TRUE);
-    ClearLog();
+    Serve(kRows);
   }
 };
 

@@ -38,10 +38,7 @@ class GetTest : public AgentTest {
     for (size_t i = 0; i < kTypeCases.size(); ++i) {
       rows += "[" + RowOid(i) + "]\r\ncounter=" + kTypeCases[i].text + "\r\ntype=string\r\n";
     }
-    WriteCounters(rows);
-    WriteStandardRegistry();
-    ASSERT_EQ(LoadAndInit(), TRUE);
-    ClearLog();
+    Serve(rows);
   }
 };
 

@@ -10,23 +10,7 @@ using Lines = std::vector<std::string>;
 
 class ValueTest : public AgentTest {
  protected:
-  void Start(const std::string& rows, const std::vector<std::string>& extraRegistry = {}) {
-    WriteCounters(rows);
-    WriteStandardRegistry(extraRegistry);
-    ASSERT_EQ(LoadAndInit(), TRUE);
-    ClearLog();
-  }
-
-  // One GET of row 1.3.6.1.4.1.15.1.0: its value, or the error status.
-  std::string GetRow() {
-    Bindings bindings({"1.3.6.1.4.1.15.1.0"});
-    Get(bindings);
-    if (errorStatus_ != SNMP_ERRORSTATUS_NOERROR) {
-      EXPECT_EQ(bindings.Value(0), "NULL") << "a failed answer leaves the binding";
-      return "error " + std::to_string(errorStatus_);
-    }
-    return bindings.Value(0);
-  }
+  std::string GetRow() { return GetValue("1.3.6.1.4.1.15.1.0"); }
 
   // The log lines from GetPerf's first line to the value's line.
   Lines RowLines() {
@@ -43,16 +27,16 @@ class ValueTest : public AgentTest {
 };
 
 TEST_F(ValueTest, CommandOutputIsTrimmedButKeepsInnerLineBreaks) {
-  Start(CommandRow("printf \"42\\r\\n\""));
+  Serve(CommandRow("printf \"42\\r\\n\""));
   EXPECT_EQ(GetRow(), "INTEGER 42");
   Unload();
-  Start(CommandRow("printf \"first\\nsecond\\n\""));
+  Serve(CommandRow("printf \"first\\nsecond\\n\""));
   EXPECT_EQ(GetRow(), "OCTET STRING \"first\nsecond\"");
 }
 
 TEST_F(ValueTest, CommandErrorOutputIsLoggedAndTheOutputStillCounts) {
   WriteFile(dir_ / "noisy.sh", "echo 7\necho oops >&2\n");
-  Start(CommandRow("sh " + (dir_ / "noisy.sh").string()));
+  Serve(CommandRow("sh " + (dir_ / "noisy.sh").string()));
   EXPECT_EQ(GetRow(), "INTEGER 7");
   EXPECT_EQ(RowLines(), (Lines{"GetPerf: executing sh " + (dir_ / "noisy.sh").string(),
                                "GetPerf: CreateProcess returned an error: oops\n",
@@ -60,19 +44,19 @@ TEST_F(ValueTest, CommandErrorOutputIsLoggedAndTheOutputStillCounts) {
 }
 
 TEST_F(ValueTest, CommandThatDoesNotStartHasNoValue) {
-  Start(CommandRow("/no/such/program --flag"));
+  Serve(CommandRow("/no/such/program --flag"));
   EXPECT_EQ(GetRow(), "error 3");
   EXPECT_EQ(RowLines().at(1), "GetPerf: CreateProcess returned false");
 }
 
 TEST_F(ValueTest, ExecWithoutCommandStartsNothing) {
-  Start("[1.3.6.1.4.1.15.1.0]\r\ntype=exec\r\n");
+  Serve("[1.3.6.1.4.1.15.1.0]\r\ntype=exec\r\n");
   EXPECT_EQ(GetRow(), "error 3");
   EXPECT_EQ(RowLines().at(0), "GetPerf: path is empty for 1.3.6.1.4.1.15.1.0");
 }
 
 TEST_F(ValueTest, ConstantIsTrimmedAndIgnoresFlags) {
-  Start("[1.3.6.1.4.1.15.1.0]\r\ntype=string\r\nflag=div 0\r\ncounter=  two words \t\r\n");
+  Serve("[1.3.6.1.4.1.15.1.0]\r\ntype=string\r\nflag=div 0\r\ncounter=  two words \t\r\n");
   EXPECT_EQ(GetRow(), "OCTET STRING \"two words\"");
 }
 

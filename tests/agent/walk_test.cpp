@@ -14,13 +14,6 @@ std::string Row(const std::string& section, const std::string& value) {
 
 class WalkTest : public AgentTest {
  protected:
-  void Start(const std::string& rows, const std::vector<std::string>& extraRegistry = {}) {
-    WriteCounters(rows);
-    WriteStandardRegistry(extraRegistry);
-    ASSERT_EQ(LoadAndInit(), TRUE);
-    ClearLog();
-  }
-
   // One GETNEXT; returns "name = value" or the error status.
   std::string Next(const std::string& oid) {
     Bindings bindings({oid});
@@ -34,7 +27,7 @@ class WalkTest : public AgentTest {
 };
 
 TEST_F(WalkTest, WalksInFileOrderFromTheBaseToTheEnd) {
-  Start(Row("1.3.6.1.4.1.15.5.0", "five") + Row("1.3.6.1.4.1.15.2.0", "two"));
+  Serve(Row("1.3.6.1.4.1.15.5.0", "five") + Row("1.3.6.1.4.1.15.2.0", "two"));
   EXPECT_EQ(Next("1.3.6.1.4.1.15"), "1.3.6.1.4.1.15.5.0 = OCTET STRING \"five\"");
   EXPECT_EQ(Next("1.3.6.1.4.1.15.5.0"), "1.3.6.1.4.1.15.2.0 = OCTET STRING \"two\"");
   EXPECT_EQ(Next("1.3.6.1.4.1.15.2.0"), "error 2");
@@ -44,7 +37,7 @@ TEST_F(WalkTest, WalksInFileOrderFromTheBaseToTheEnd) {
 }
 
 TEST_F(WalkTest, ExactLinesOfAGetNext) {
-  Start(Row("1.3.6.1.4.1.15.1.0", "one") + Row("1.3.6.1.4.1.15.2.0", "7"));
+  Serve(Row("1.3.6.1.4.1.15.1.0", "one") + Row("1.3.6.1.4.1.15.2.0", "7"));
   Next("1.3.6.1.4.1.15.1.0");
   EXPECT_EQ(LogLines(), (Lines{"SnmpExtensionQuery, len:1", "PduType=SNMP_PDU_GETNEXT",
                                "GetNextRequest:1.3.6.1.4.1.15.1.0(9)", "value=7 length=1",
@@ -52,22 +45,22 @@ TEST_F(WalkTest, ExactLinesOfAGetNext) {
 }
 
 TEST_F(WalkTest, RepeatedSectionAnswersTheRowAfterItsFirstOccurrence) {
-  Start(Row("1.3.6.1.4.1.15.1", "a") + Row("1.3.6.1.4.1.15.2", "b") +
+  Serve(Row("1.3.6.1.4.1.15.1", "a") + Row("1.3.6.1.4.1.15.2", "b") +
         Row("1.3.6.1.4.1.15.1", "again"));
   EXPECT_EQ(Next("1.3.6.1.4.1.15.1"), "1.3.6.1.4.1.15.2 = OCTET STRING \"b\"");
   Unload();
-  Start(Row("1.3.6.1.4.1.15.2", "b") + Row("1.3.6.1.4.1.15.1", "a"));
+  Serve(Row("1.3.6.1.4.1.15.2", "b") + Row("1.3.6.1.4.1.15.1", "a"));
   EXPECT_EQ(Next("1.3.6.1.4.1.15.1"), "error 2") << "file order, not OID order";
 }
 
 TEST_F(WalkTest, WordSectionBecomesSubIdentifierZero) {
-  Start(Row("1.3.6.1.4.1.15.1", "a") + Row("general", "b") + Row("0", "zero"));
+  Serve(Row("1.3.6.1.4.1.15.1", "a") + Row("general", "b") + Row("0", "zero"));
   EXPECT_EQ(Next("1.3.6.1.4.1.15.1"), "0 = OCTET STRING \"zero\"");
   EXPECT_EQ(LogLines().at(3), "string2oid: 'general' is not a valid integer value");
 }
 
 TEST_F(WalkTest, LeadingZeroSectionIsReachedOnlyByWalking) {
-  Start(Row("1.3.6.1.4.1.15.01", "padded") + Row("1.3.6.1.4.1.15.1", "plain"));
+  Serve(Row("1.3.6.1.4.1.15.01", "padded") + Row("1.3.6.1.4.1.15.1", "plain"));
   Bindings get({"1.3.6.1.4.1.15.1"});
   Get(get);
   EXPECT_EQ(get.Value(0), "OCTET STRING \"plain\"");
@@ -75,7 +68,7 @@ TEST_F(WalkTest, LeadingZeroSectionIsReachedOnlyByWalking) {
 }
 
 TEST_F(WalkTest, ConfiguredBaseOidWalksItsOwnRegion) {
-  Start(Row("1.3.6.1.4.1.15.2", "self") + Row("1.3.6.1.4.1.15.2.1", "child"),
+  Serve(Row("1.3.6.1.4.1.15.2", "self") + Row("1.3.6.1.4.1.15.2.1", "child"),
         {"\"oid\"=\"1.3.6.1.4.1.15.2\""});
   EXPECT_EQ(Next("1.3.6.1.4.1.15.2"), "1.3.6.1.4.1.15.2.1 = OCTET STRING \"child\"");
   EXPECT_EQ(Next("1.3.6.1.4.1.15.3"), "error 2");
@@ -85,12 +78,12 @@ TEST_F(WalkTest, ConfiguredBaseOidWalksItsOwnRegion) {
 }
 
 TEST_F(WalkTest, NextRowWithoutValueIsGenErr) {
-  Start(Row("1.3.6.1.4.1.15.1", "a") + "[1.3.6.1.4.1.15.2]\r\ntype=string\r\n");
+  Serve(Row("1.3.6.1.4.1.15.1", "a") + "[1.3.6.1.4.1.15.2]\r\ntype=string\r\n");
   EXPECT_EQ(Next("1.3.6.1.4.1.15.1"), "error 5");
 }
 
 TEST_F(WalkTest, EmptyCountersFileEndsTheWalkAtOnce) {
-  Start("; no rows\r\n");
+  Serve("; no rows\r\n");
   EXPECT_EQ(Next("1.3.6.1.4.1.15"), "error 2");
   EXPECT_EQ(Next("1.3.6.1.4.1.15.1"), "error 2");
 }
