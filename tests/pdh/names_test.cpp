@@ -104,7 +104,9 @@ TEST_F(Names, EnumerationListsObjectsCountersAndInstancesInStableOrder) {
   ASSERT_EQ(pdh.EnumObjects(nullptr, nullptr, objects.data(), &size, kPerfDetailWizard, 0), kPdhOk);
   EXPECT_EQ(SplitMultiString(objects),
             (std::vector<std::string>{"Processor", "Memory", "System", "Network Interface",
-                                      "PhysicalDisk", "LogicalDisk", "Process"}));
+                                      "PhysicalDisk", "LogicalDisk", "Process", "Paging File",
+                                      "Processor Information", "IPv4", "IPv6", "TCPv4", "TCPv6",
+                                      "UDPv4", "UDPv6"}));
 
   uint32_t counterSize = 0, instanceSize = 0;
   ASSERT_EQ(pdh.EnumObjectItems(nullptr, nullptr, "Process", nullptr, &counterSize, nullptr,

@@ -71,6 +71,14 @@ const ObjectSpec& NetworkInterfaceObject();
 const ObjectSpec& PhysicalDiskObject();
 const ObjectSpec& LogicalDiskObject();
 const ObjectSpec& ProcessObject();
+const ObjectSpec& PagingFileObject();
+const ObjectSpec& ProcessorInformationObject();
+const ObjectSpec& IPv4Object();
+const ObjectSpec& IPv6Object();
+const ObjectSpec& TCPv4Object();
+const ObjectSpec& TCPv6Object();
+const ObjectSpec& UDPv4Object();
+const ObjectSpec& UDPv6Object();
 
 // The "_Total" instance that summarises the others.
 constexpr const char* kTotalInstance = "_Total";

@@ -4,8 +4,21 @@ namespace platform::posix::pdh {
 
 const std::vector<const ObjectSpec*>& Objects() {
   static const std::vector<const ObjectSpec*> objects = {
-      &ProcessorObject(),    &MemoryObject(),      &SystemObject(),  &NetworkInterfaceObject(),
-      &PhysicalDiskObject(), &LogicalDiskObject(), &ProcessObject(),
+      &ProcessorObject(),
+      &MemoryObject(),
+      &SystemObject(),
+      &NetworkInterfaceObject(),
+      &PhysicalDiskObject(),
+      &LogicalDiskObject(),
+      &ProcessObject(),
+      &PagingFileObject(),
+      &ProcessorInformationObject(),
+      &IPv4Object(),
+      &IPv6Object(),
+      &TCPv4Object(),
+      &TCPv6Object(),
+      &UDPv4Object(),
+      &UDPv6Object(),
   };
   return objects;
 }
