@@ -108,10 +108,33 @@ TEST_F(CtrviewRun, PdhPathIsWrittenWithoutLineEnd) {
 TEST_F(CtrviewRun, ObjectListInBothLanguages) {
   ExpectOutput(English({"/enumobjects"}),
                "Processor\nMemory\nSystem\nNetwork Interface\nPhysicalDisk\nLogicalDisk\n"
-               "Process\n");
-  ExpectOutput(German({"/enumobjects"}),
-               "Prozessor\nArbeitsspeicher\nSystem\nNetzwerkschnittstelle\n"
-               "Physikalischer Datentr\xC3\xA4ger\nLogischer Datentr\xC3\xA4ger\nProzess\n");
+               "Process\n"
+               "Paging File\nProcessor Information\nIPv4\nIPv6\nTCPv4\nTCPv6\nUDPv4\nUDPv6\n");
+  ExpectOutput(
+      German({"/enumobjects"}),
+      "Prozessor\nArbeitsspeicher\nSystem\nNetzwerkschnittstelle\n"
+      "Physikalischer Datentr\xC3\xA4ger\nLogischer Datentr\xC3\xA4ger\nProzess\n"
+      "Auslagerungsdatei\nProzessorinformationen\nIPv4\nIPv6\nTCPv4\nTCPv6\nUDPv4\nUDPv6\n");
+}
+
+TEST_F(CtrviewRun, ItemsAndPathsOfTheNewerObjects) {
+  ExpectOutput(English({"paging file", "/enumobjectitems"}),
+               "Paging File\\% Usage\\/dev/sda2\nPaging File\\% Usage Peak\\/dev/sda2\n"
+               "Paging File\\% Usage\\/swap file\nPaging File\\% Usage Peak\\/swap file\n"
+               "Paging File\\% Usage\\_Total\nPaging File\\% Usage Peak\\_Total\n");
+  ExpectOutput(English({"processor information", "/enumobjectinstances"}),
+               "0,0\n0,1\n0,_Total\n_Total\n");
+  ExpectOutput(English({"udpv6", "/enumobjectitems"}),
+               "UDPv6\\Datagrams/sec\nUDPv6\\Datagrams Received/sec\nUDPv6\\Datagrams Sent/sec\n"
+               "UDPv6\\Datagrams No Port/sec\nUDPv6\\Datagrams Received Errors\n");
+  ExpectOutput(English({"TCPv4", "/enumobjectcounters"}),
+               "Segments/sec\nSegments Received/sec\nSegments Sent/sec\n"
+               "Segments Retransmitted/sec\nConnections Established\nConnections Active\n"
+               "Connections Passive\nConnection Failures\nConnections Reset\n");
+  ExpectOutput(English({"Processor Information\\% Processor Time\\0,_Total", "/pdh_path"}),
+               "\\Processor Information(0,_Total)\\% Processor Time");
+  ExpectOutput(German({"Paging File\\% Usage Peak\\/swap file", "/pdh_path"}),
+               "\\Auslagerungsdatei(/swap file)\\Belegungsspitze (%)");
 }
 
 TEST_F(CtrviewRun, ItemsOfAnObjectWithInstancesAreInstanceMajor) {
