@@ -1,13 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those missing.
+# Installs the Debian packages that are missing, only those.
+#   install-deps.sh            what the build and every test need (the full set)
+#   install-deps.sh --runtime  what building and running the service on Linux needs: no cross
+#                              compilers, no test tools
 set -euo pipefail
+
+runtime_packages=(
+  cmake ninja-build g++
+  libsnmp-dev snmp
+)
 
 packages=(
   cmake ninja-build g++ pkg-config clang-format
   libgtest-dev
   g++-mingw-w64-i686
   libsnmp-dev snmp snmpd snmptrapd
+  dpkg-dev file systemd groff-base
 )
+
+case "${1:-}" in
+  --runtime) packages=("${runtime_packages[@]}") ;;
+  "") ;;
+  *) echo "usage: $0 [--runtime]" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
