@@ -48,8 +48,9 @@ class Announcer {
   bool connected_ = false;
 };
 
-// SIGHUP: unload, read the configuration, load. An agent that no longer starts leaves
-// the service running without it until the next SIGHUP.
+// SIGHUP: unload, read the configuration, load. A configuration file that can no longer
+// be read leaves the previous configuration; an agent that no longer starts leaves the
+// service running without it until the next SIGHUP.
 void Reload(SnmpService& service, std::optional<AgentSession>& session,
             const std::string& agentPath) {
   snmp_log(LOG_NOTICE, "snmp-exthost: SIGHUP: reading the configuration and reloading %s\n",
@@ -57,6 +58,10 @@ void Reload(SnmpService& service, std::optional<AgentSession>& session,
   session.reset();
   try {
     service.Reconfigure();
+  } catch (const std::exception& error) {
+    snmp_log(LOG_ERR, "snmp-exthost: %s; the previous configuration stays\n", error.what());
+  }
+  try {
     session.emplace(agentPath);
   } catch (const std::exception& error) {
     snmp_log(LOG_ERR, "snmp-exthost: %s\nsnmp-exthost: serving no agent until the next SIGHUP\n",

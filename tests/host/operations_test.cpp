@@ -174,6 +174,27 @@ TEST_F(OperationsTest, SighupRereadsTheConfigurationAndReloadsTheAgentAndThePidF
   ASSERT_NE(detach, std::string::npos) << log;
   EXPECT_NE(log.find("SnmpExtensionInit", detach), std::string::npos) << log;
 
+  // An agent that no longer starts leaves the service up, waiting for the next SIGHUP.
+  WriteRegistry("1", 600000, "absent.ini");
+  kill(host.Program().Pid(), SIGHUP);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return host.Program().Err().find("serving no agent until the next SIGHUP") !=
+               std::string::npos;
+      },
+      15s))
+      << host.Program().Err();
+  EXPECT_NE(host.Program().Err().find("absent.ini: not found"), std::string::npos);
+  WriteRegistry("1", 600000, "reloaded.ini");
+  kill(host.Program().Pid(), SIGHUP);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return Get(host.Target(), "other", kBase + ".3.2.0").out.find("INTEGER: 43") !=
+               std::string::npos;
+      },
+      15s))
+      << host.Program().Err();
+
   EXPECT_EQ(host.Program().Stop(SIGTERM), 0);
   EXPECT_FALSE(fs::exists(pidFile));
 }
