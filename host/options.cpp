@@ -1,5 +1,7 @@
 #include "host/options.h"
 
+#include "quillon_version.h"
+
 namespace exthost {
 namespace {
 
@@ -25,6 +27,15 @@ std::string TakeLogSpec(const std::vector<std::string>& arguments, size_t& posit
   return where;
 }
 
+// The words that stand alone: long switches and single letters without an argument.
+bool TakeFlag(const std::string& word, Options& options) {
+  if (word == "--help" || word == "-h") return options.help = true;
+  if (word == "--version" || word == "-v") return options.version = true;
+  if (word == "--check") return options.check = true;
+  if (word == "-f") return options.foreground = true;
+  return false;
+}
+
 }  // namespace
 
 Options ParseOptions(const std::vector<std::string>& arguments) {
@@ -35,6 +46,8 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
       options.addresses.push_back(word);
       continue;
     }
+    if (TakeFlag(word, options)) continue;
+    if (word.starts_with("--")) throw UsageError("unknown option " + word);
     switch (word[1]) {
       case 'a':
         options.agentPath = TakeArgument(arguments, i);
@@ -45,16 +58,17 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
       case 'p':
         options.pidFile = TakeArgument(arguments, i);
         break;
+      case 'u':
+        options.user = TakeArgument(arguments, i);
+        break;
+      case 'g':
+        options.group = TakeArgument(arguments, i);
+        break;
       case 'x':
         options.agentxSocket = TakeArgument(arguments, i);
         break;
       case 'L':
         options.logTargets.push_back(TakeLogSpec(arguments, i));
-        break;
-      case 'f':
-      case 'h':
-        if (word.size() != 2) throw UsageError("unknown option " + word);
-        (word[1] == 'f' ? options.foreground : options.help) = true;
         break;
       default:
         throw UsageError("unknown option " + word);
@@ -67,18 +81,31 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
 }
 
 std::string UsageText() {
-  return "usage: snmp-exthost [-f] [-a AGENT.so] [-c FILE]... [-p PIDFILE] [-x SOCKET] [-L e|o|f "
-         "FILE|s "
-         "FACILITY]... [ADDRESS...]\n"
-         "  -f         stay in the foreground\n"
-         "  -a AGENT   extension agent library (default: the installed libquillon.so)\n"
-         "  -c FILE    net-snmp configuration file (rocommunity, trapsink, agentaddress, ...)\n"
-         "  -p FILE    write the process id to FILE once the service runs\n"
-         "  -x SOCKET  run as an AgentX subagent of the snmpd listening on SOCKET\n"
-         "  -L WHERE    where to log, as snmpd's -L (default: standard error in the foreground)\n"
-         "  ADDRESS    listening address such as udp:127.0.0.1:1161 (default "
-         "udp:127.0.0.1:1161,\n"
-         "             with read-only community public for 127.0.0.1 when no -c is given)\n";
+  return "usage: snmp-exthost [-f] [-a AGENT] [-c FILE]... [-p PIDFILE] [-u USER] [-g GROUP]\n"
+         "                    [-x SOCKET] [-L e|o|f FILE|s FACILITY]... [ADDRESS...]\n"
+         "       snmp-exthost --check [-a AGENT]\n"
+         "       snmp-exthost -h|--help|-v|--version\n"
+         "  -f             stay in the foreground\n"
+         "  -a AGENT       extension agent library (default: the installed libquillon.so)\n"
+         "  -c FILE        net-snmp configuration file (rocommunity, trapsink, agentaddress, ...)\n"
+         "  -p PIDFILE     write the process id to PIDFILE once the service runs; removed at exit\n"
+         "  -u USER        run as USER once the listeners are open; commands run as USER too\n"
+         "  -g GROUP       run as GROUP once the listeners are open (default: USER's group)\n"
+         "  -x SOCKET      run as an AgentX subagent of the snmpd listening on SOCKET\n"
+         "  -L WHERE       where to log, as snmpd's -L (default: standard error in the\n"
+         "                 foreground, syslog in the background)\n"
+         "  --check        load the agent, read each row of its region and each trap binding\n"
+         "                 once, print what each answers; exit 0 when all answer, 1 otherwise\n"
+         "  -h, --help     print this text and exit\n"
+         "  -v, --version  print the version and exit\n"
+         "  ADDRESS        listening address such as udp:127.0.0.1:1161 (default\n"
+         "                 udp:127.0.0.1:1161, with read-only community public for 127.0.0.1\n"
+         "                 when no -c is given)\n"
+         "SIGHUP reads the -c files again and reloads the agent; SIGTERM and SIGINT stop.\n";
+}
+
+std::string VersionText() {
+  return std::string("snmp-exthost (quillon) ") + QUILLON_PRODUCT_VERSION_TEXT + "\n";
 }
 
 std::string DefaultAgentPath(const std::string& programDirectory) {

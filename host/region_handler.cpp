@@ -67,6 +67,12 @@ void Apply(netsnmp_agent_request_info* requestInfo, netsnmp_request_info* reques
 RegionHandler::RegionHandler(ExtensionAgent& agent, Oid region)
     : agent_(agent), region_(std::move(region)) {}
 
+RegionHandler::~RegionHandler() {
+  if (registration_ != nullptr) {
+    netsnmp_unregister_handler(static_cast<netsnmp_handler_registration*>(registration_));
+  }
+}
+
 void RegionHandler::Register() {
   const std::vector<oid> root = ToNetSnmp(region_);
   netsnmp_handler_registration* registration = netsnmp_create_handler_registration(
@@ -77,6 +83,7 @@ void RegionHandler::Register() {
     throw AgentError("cannot register region " + OidToText(region_) +
                      " (taken by another registration?)");
   }
+  registration_ = registration;
 }
 
 int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {

@@ -13,6 +13,7 @@ namespace exthost {
 class RegionHandler {
  public:
   RegionHandler(ExtensionAgent& agent, Oid region);
+  ~RegionHandler();  // unregisters the region, before the agent goes
   RegionHandler(const RegionHandler&) = delete;
   RegionHandler& operator=(const RegionHandler&) = delete;
 
@@ -30,6 +31,7 @@ class RegionHandler {
   ExtensionAgent& agent_;
   Oid region_;
   std::set<Oid> reportedRows_;
+  void* registration_ = nullptr;  // net-snmp's netsnmp_handler_registration
 };
 
 }  // namespace exthost

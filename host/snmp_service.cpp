@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/agentx_link.h"
 #include "host/extension_agent.h"
 #include "host/net_snmp.h"
-#include "host/region_handler.h"
 
 namespace exthost {
 namespace {
@@ -42,10 +42,20 @@ void SetUpLogging(const Options& options) {
   }
 }
 
-void SetUpConfiguration(const Options& options) {
-  for (const std::string& file : options.configFiles) {
+void CheckConfigurationFiles(const std::vector<std::string>& files) {
+  for (const std::string& file : files) {
     if (access(file.c_str(), R_OK) != 0) throw UsageError("cannot read configuration file " + file);
   }
+}
+
+// Remembered lines are used by one reading of the configuration.
+void RememberDefaultAccess() {
+  std::string access = kDefaultAccess;
+  netsnmp_config_remember(access.data());
+}
+
+void SetUpConfiguration(const Options& options) {
+  CheckConfigurationFiles(options.configFiles);
   // Only the files named on the command line: no snmpd.conf of the system, no state
   // files, no MIB modules (none is installed; trying prints "Cannot find module").
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
@@ -59,8 +69,7 @@ void SetUpConfiguration(const Options& options) {
     const std::string files = JoinWithCommas(options.configFiles);
     netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_OPTIONALCONFIG, files.c_str());
   } else if (options.agentxSocket.empty()) {
-    std::string access = kDefaultAccess;
-    netsnmp_config_remember(access.data());
+    RememberDefaultAccess();
   }
   if (!options.addresses.empty()) {
     const std::string ports = JoinWithCommas(options.addresses);
@@ -70,26 +79,30 @@ void SetUpConfiguration(const Options& options) {
 
 }  // namespace
 
-SnmpService::SnmpService(const Options& options) : subagent_(!options.agentxSocket.empty()) {
+SnmpService::SnmpService(const Options& options)
+    : subagent_(!options.agentxSocket.empty()), configFiles_(options.configFiles) {
   SetUpLogging(options);
   SetUpConfiguration(options);
   if (subagent_) {
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 1);  // subagent
     netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_X_SOCKET,
                           options.agentxSocket.c_str());
+  }
+  init_agent(kApplication);
+  // init_agent sets its own default (15 s); an agentxPingInterval line still wins.
+  if (subagent_) {
     netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
                        kAgentxReconnectSeconds);
   }
-  init_agent(kApplication);
 }
 
 SnmpService::~SnmpService() {
+  if (subagent_) CloseAgentxSession();
   if (started_) snmp_shutdown(kApplication);
   shutdown_agent();
 }
 
-void SnmpService::Start(RegionHandler& region) {
-  region.Register();
+void SnmpService::Start() {
   init_snmp(kApplication);
   started_ = true;
   if (subagent_) return;
@@ -102,6 +115,14 @@ void SnmpService::Start(RegionHandler& region) {
 }
 
 void SnmpService::ServeOnce() { agent_check_and_process(1); }
+
+void SnmpService::Reconfigure() {
+  CheckConfigurationFiles(configFiles_);
+  if (configFiles_.empty() && !subagent_) RememberDefaultAccess();
+  update_config();
+}
+
+bool SnmpService::Connected() const { return !subagent_ || AgentxConnected(); }
 
 std::string SnmpService::Endpoint() const {
   if (subagent_) {

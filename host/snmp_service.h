@@ -7,8 +7,6 @@
 
 namespace exthost {
 
-class RegionHandler;
-
 class SnmpService {
  public:
   // Sets up logging and the agent library's role; throws UsageError for an unreadable
@@ -18,18 +16,25 @@ class SnmpService {
   SnmpService(const SnmpService&) = delete;
   SnmpService& operator=(const SnmpService&) = delete;
 
-  // Registers the region, reads the configuration and opens the listening addresses (or
-  // the AgentX session); throws AgentError when they cannot be opened.
-  void Start(RegionHandler& region);
+  // Reads the configuration and opens the listening addresses (or the AgentX session);
+  // throws AgentError when they cannot be opened. Regions are registered afterwards.
+  void Start();
 
   // Waits for and serves what arrives next (a request, a trap event, a signal).
   void ServeOnce();
+
+  // Reads the -c files again (SIGHUP); the listening addresses stay as they are.
+  void Reconfigure();
+
+  // False while a subagent has no session with its master.
+  bool Connected() const;
 
   // Where managers reach the service, for the start-up line.
   std::string Endpoint() const;
 
  private:
   bool subagent_;
+  std::vector<std::string> configFiles_;
   bool started_ = false;
 };
 

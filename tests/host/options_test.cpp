@@ -39,6 +39,22 @@ TEST(ParseOptions, RejectsWhatItCannotServe) {
   }
 }
 
+TEST(ParseOptions, TakesNetSnmpsShortAndLongSwitchesOfTheAdministrator) {
+  const Options options =
+      ParseOptions({"-u", "snmp", "-gsnmpgroup", "-p", "/run/x.pid", "--check", "-v"});
+  EXPECT_EQ(options.user, "snmp");
+  EXPECT_EQ(options.group, "snmpgroup");
+  EXPECT_EQ(options.pidFile, "/run/x.pid");
+  EXPECT_TRUE(options.check);
+  EXPECT_TRUE(options.version);
+  EXPECT_TRUE(ParseOptions({"--help"}).help);
+  EXPECT_TRUE(ParseOptions({"--version"}).version);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"-u"}, {"-g"}, {"--checks"}, {"--user=snmp"}, {"-vx"}}) {
+    EXPECT_THROW(ParseOptions(bad), UsageError) << bad.front();
+  }
+}
+
 TEST(ParseOptions, AgentxSocketMakesASubagent) {
   EXPECT_EQ(ParseOptions({"-x", "/run/agentx/master"}).agentxSocket, "/run/agentx/master");
 }

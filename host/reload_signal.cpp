@@ -1,0 +1,60 @@
+#include "host/reload_signal.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <system_error>
+
+#include "host/net_snmp.h"
+
+namespace exthost {
+namespace {
+
+volatile sig_atomic_t reloadRequested = 0;
+int reloadWakeDescriptor = -1;
+
+void OnHangUp(int) {
+  const int savedErrno = errno;
+  reloadRequested = 1;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(reloadWakeDescriptor, &byte, 1);
+  errno = savedErrno;
+}
+
+void Drain(int descriptor, void*) {
+  char buffer[64];
+  while (read(descriptor, buffer, sizeof buffer) > 0) {
+  }
+}
+
+}  // namespace
+
+ReloadSignal::ReloadSignal() {
+  if (pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    throw std::system_error(errno, std::generic_category(), "pipe2");
+  }
+  reloadWakeDescriptor = pipe_[1];
+  register_readfd(pipe_[0], Drain, nullptr);
+  struct sigaction action {};
+  action.sa_handler = OnHangUp;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGHUP, &action, nullptr);
+}
+
+ReloadSignal::~ReloadSignal() {
+  signal(SIGHUP, SIG_DFL);
+  unregister_readfd(pipe_[0]);
+  reloadWakeDescriptor = -1;
+  close(pipe_[0]);
+  close(pipe_[1]);
+}
+
+bool ReloadSignal::Take() {
+  if (reloadRequested == 0) return false;
+  reloadRequested = 0;
+  return true;
+}
+
+}  // namespace exthost

@@ -1,0 +1,286 @@
+// snmp-exthost as an administrator runs it: why an agent does not start, the --check of
+// a configuration, the command line, SIGHUP, -u, the pid file and the AgentX role when
+// the master comes late or goes away.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "e2e_support.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBase = "1.3.6.1.4.1.15";
+const fs::path kExamples = fs::path(QUILLON_SOURCE_DIR) / "examples";
+
+// A drive c: under a temporary directory, a registry naming c:\quillon\counters.ini and
+// c:\quillon\traps.ini, and whatever counters and trap files a test writes there.
+class OperationsTest : public ::testing::Test {
+ protected:
+  OperationsTest() { fs::create_directories(dir / "quillon"); }
+
+  void WriteRegistry(const std::string& debug = "1", int trapDelayMs = 600000,
+                     const std::string& counters = "counters.ini") {
+    char delay[16];
+    std::snprintf(delay, sizeof delay, "%08x", trapDelayMs);
+    WriteFile(dir / "quillon.reg",
+              "Windows Registry Editor Version 5.00\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion]\n"
+              "\"debug\"=\"" +
+                  debug +
+                  "\"\n"
+                  "\"counters\"=\"c:\\\\quillon\\\\" +
+                  counters +
+                  "\"\n"
+                  "\"traps\"=\"c:\\\\quillon\\\\traps.ini\"\n"
+                  "\"trap_delay\"=dword:" +
+                  std::string(delay) + "\n");
+  }
+  void UseExamples(int trapDelayMs = 600000) {
+    fs::copy_file(kExamples / "counters.ini", dir / "quillon" / "counters.ini");
+    fs::copy_file(kExamples / "traps.ini", dir / "quillon" / "traps.ini");
+    WriteRegistry("1", trapDelayMs);
+  }
+  Environment AgentEnvironment() const {
+    return {{"QUILLON_DRIVE_C", dir.Path().string()},
+            {"QUILLON_REGISTRY", (dir / "quillon.reg").string()}};
+  }
+  RunResult Get(const std::string& target, const std::string& community, const std::string& row) {
+    return Snmp("snmpget", {"-v2c", "-c", community, target, row});
+  }
+
+  TempDir dir;
+};
+
+TEST_F(OperationsTest, FailedInitNamesTheRegistryFileTheKeyAndWhatEachFileIs) {
+  WriteRegistry();
+  WriteFile(dir / "quillon" / "traps.ini", "[1.3.6.1.4.1.15.9.1.0]\nscript=id\n");
+  fs::permissions(dir / "quillon" / "traps.ini", fs::perms::others_write, fs::perm_options::add);
+  const std::vector<std::string> command = {EXTHOST_PATH, "-f", "-a", QUILLON_AGENT_PATH,
+                                            "udp:127.0.0.1:" + std::to_string(FreeUdpPort())};
+  const RunResult noCounters = RunProgram(command, AgentEnvironment(), 10s);
+  EXPECT_EQ(noCounters.exitCode, 1);
+  const std::string& report = noCounters.err;
+  EXPECT_NE(report.find("returned FALSE"), std::string::npos) << report;
+  EXPECT_NE(report.find("registry file " + (dir / "quillon.reg").string() +
+                        " (QUILLON_REGISTRY): readable"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("key HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion:"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("\"counters\" = \"c:\\quillon\\counters.ini\" -> " +
+                        (dir / "quillon" / "counters.ini").string() + ": not found"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("traps.ini: refused: writable by group or others"), std::string::npos)
+      << report;
+
+  Environment missingRegistry = AgentEnvironment();
+  missingRegistry["QUILLON_REGISTRY"] = (dir / "absent.reg").string();
+  const RunResult noRegistry = RunProgram(command, missingRegistry, 10s);
+  EXPECT_EQ(noRegistry.exitCode, 1);
+  EXPECT_NE(noRegistry.err.find("absent.reg (QUILLON_REGISTRY): not found"), std::string::npos)
+      << noRegistry.err;
+}
+
+TEST_F(OperationsTest, CheckReadsEveryRowAndTrapBindingAndShowsTheDebugLinesOfThoseThatFail) {
+  WriteRegistry("1", 300);
+  WriteFile(dir / "quillon" / "counters.ini",
+            "[1.3.6.1.4.1.15.1.0]\ncounter=one\ntype=string\n\n"
+            "[1.3.6.1.4.1.15.2.0]\ncounter=Nothing\\Such Counter\n\n"
+            "[1.3.6.1.4.1.15.3.0]\ncounter=false\ntype=exec\n\n"
+            "[1.3.6.1.4.1.15.4.0]\ncounter=echo 4\ntype=exec\n");
+  WriteFile(dir / "quillon" / "traps.ini",
+            "[1.3.6.1.4.1.15.9.1.0]\nscript=/nonexistent/script\n\n"
+            "[1.3.6.1.4.1.15.9.2.0]\nscript=echo 7\n");
+  const RunResult check =
+      RunProgram({EXTHOST_PATH, "--check", "-a", QUILLON_AGENT_PATH}, AgentEnvironment(), 30s);
+  EXPECT_EQ(check.exitCode, 1) << check.out << check.err;
+  const std::string& out = check.out;
+  EXPECT_NE(out.find("  " + kBase + ".1.0 = STRING: \"one\"\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("FAIL " + kBase + ".2.0: genErr\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("| "), std::string::npos) << out;
+  EXPECT_NE(out.find("PdhAddCounter: ret="), std::string::npos) << out;
+  EXPECT_NE(out.find("FAIL " + kBase + ".3.0: genErr\n"), std::string::npos) << out;
+  // The walk goes on past the failing rows, where a manager's walk stops.
+  EXPECT_NE(out.find("  " + kBase + ".4.0 = INTEGER: 4\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("FAIL " + kBase + ".9.1.0: no value from script /nonexistent/script"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find(", executing /nonexistent/script"), std::string::npos) << out;
+  EXPECT_NE(out.find("  " + kBase + ".9.2.0 = INTEGER: 7\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("check: 3 answered, 3 failed"), std::string::npos) << out;
+}
+
+TEST_F(OperationsTest, CheckOfTheExamplesAnswersEveryRow) {
+  UseExamples(300);
+  const RunResult check =
+      RunProgram({EXTHOST_PATH, "--check", "-a", QUILLON_AGENT_PATH}, AgentEnvironment(), 30s);
+  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+  EXPECT_NE(check.out.find(kBase + ".3.2.0 = INTEGER: 42"), std::string::npos) << check.out;
+  EXPECT_EQ(check.out.find("FAIL"), std::string::npos) << check.out;
+}
+
+TEST_F(OperationsTest, HelpAndVersionAnswerWithoutStartingAnything) {
+  for (const std::string word : {"-h", "--help"}) {
+    const RunResult help = RunProgram({EXTHOST_PATH, word});
+    EXPECT_EQ(help.exitCode, 0) << word;
+    for (const std::string option : {"-u USER", "-g GROUP", "--check", "--version", "-p PIDFILE"}) {
+      EXPECT_NE(help.out.find(option), std::string::npos) << word << ": " << option;
+    }
+  }
+  for (const std::string word : {"-v", "--version"}) {
+    const RunResult version = RunProgram({EXTHOST_PATH, word});
+    EXPECT_EQ(version.exitCode, 0) << word;
+    EXPECT_EQ(version.out, "snmp-exthost (quillon) 1.0.0.0\n") << word;
+  }
+}
+
+TEST_F(OperationsTest, SighupRereadsTheConfigurationAndReloadsTheAgentAndThePidFileGoesAtExit) {
+  UseExamples();
+  WriteFile(dir / "host.conf", "rocommunity public 127.0.0.1\n");
+  const fs::path pidFile = dir / "host.pid";
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment(),
+            {"-c", (dir / "host.conf").string(), "-p", pidFile.string()});
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  EXPECT_EQ(ReadFile(pidFile), std::to_string(host.Program().Pid()) + "\n");
+  EXPECT_NE(Get(host.Target(), "public", kBase + ".3.2.0").out.find("INTEGER: 42"),
+            std::string::npos);
+
+  // A new community and a new counters file, which the agent reads only at load.
+  WriteFile(dir / "host.conf", "rocommunity other 127.0.0.1\n");
+  WriteFile(dir / "quillon" / "reloaded.ini", "[1.3.6.1.4.1.15.3.2.0]\ncounter=43\ntype=string\n");
+  WriteRegistry("1", 600000, "reloaded.ini");
+  kill(host.Program().Pid(), SIGHUP);
+  RunResult after;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        after = Get(host.Target(), "other", kBase + ".3.2.0");
+        return after.out.find("INTEGER: 43") != std::string::npos;
+      },
+      15s))
+      << after.out << after.err << host.Program().Err();
+  EXPECT_TRUE(host.Program().Running());
+  EXPECT_NE(Get(host.Target(), "public", kBase + ".3.2.0").exitCode, 0);
+  const std::string log = ReadFile(dir / "log.txt");
+  const size_t detach = log.find("DLL_PROCESS_DETACH");
+  ASSERT_NE(detach, std::string::npos) << log;
+  EXPECT_NE(log.find("SnmpExtensionInit", detach), std::string::npos) << log;
+
+  // An agent that no longer starts leaves the service up, waiting for the next SIGHUP.
+  WriteRegistry("1", 600000, "absent.ini");
+  kill(host.Program().Pid(), SIGHUP);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return host.Program().Err().find("serving no agent until the next SIGHUP") !=
+               std::string::npos;
+      },
+      15s))
+      << host.Program().Err();
+  EXPECT_NE(host.Program().Err().find("absent.ini: not found"), std::string::npos);
+  WriteRegistry("1", 600000, "reloaded.ini");
+  kill(host.Program().Pid(), SIGHUP);
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return Get(host.Target(), "other", kBase + ".3.2.0").out.find("INTEGER: 43") !=
+               std::string::npos;
+      },
+      15s))
+      << host.Program().Err();
+
+  EXPECT_EQ(host.Program().Stop(SIGTERM), 0);
+  EXPECT_FALSE(fs::exists(pidFile));
+}
+
+TEST_F(OperationsTest, UserOptionDropsPrivilegesAfterTheListenerOpensAndCommandsRunAsTheUser) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
+  // The user must reach the files: the temporary directory is private to root.
+  fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  WriteRegistry("0");
+  WriteFile(dir / "quillon" / "counters.ini", "[1.3.6.1.4.1.15.1.0]\ncounter=id -un\ntype=exec\n");
+  WriteFile(dir / "quillon" / "traps.ini", "");
+  const fs::path pidFile = dir / "host.pid";
+  // A privileged port: only root can open it, so it was opened before the switch.
+  const int port = 999;
+  if (!PortIsFree(port)) GTEST_SKIP() << "udp:127.0.0.1:999 is taken";
+  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-u", "nobody", "-p",
+                pidFile.string(), "udp:127.0.0.1:" + std::to_string(port)},
+               dir.Path(), "host", AgentEnvironment());
+  ASSERT_TRUE(
+      WaitFor([&] { return host.Err().find("snmp-exthost: serving") != std::string::npos; }, 10s))
+      << host.Err();
+  const RunResult row = Get("127.0.0.1:" + std::to_string(port), "public", kBase + ".1.0");
+  EXPECT_NE(row.out.find("STRING: \"nobody\""), std::string::npos) << row.out << row.err;
+  EXPECT_EQ(host.Stop(SIGTERM), 0) << host.Err();
+  // /tmp's directory is root's: the user can no longer remove the file, only empty it.
+  EXPECT_TRUE(!fs::exists(pidFile) || ReadFile(pidFile).empty());
+}
+
+TEST_F(OperationsTest, SubagentWaitsForALateMasterReconnectsAndStopsWithItCleanly) {
+  UseExamples();
+  const std::string socket = (dir / "agentx").string();
+  const int snmpdPort = FreeUdpPort();
+  WriteFile(dir / "snmpd.conf",
+            "master agentx\nagentXSocket " + socket + "\nrocommunity public 127.0.0.1\n");
+  const std::vector<std::string> snmpd = {SNMPD_PATH,
+                                          "-f",
+                                          "-C",
+                                          "-c",
+                                          (dir / "snmpd.conf").string(),
+                                          "-Lo",
+                                          "udp:127.0.0.1:" + std::to_string(snmpdPort)};
+  // net-snmp itself loses the master's socket address (110 bytes) when the master vanishes
+  // while the subagent closes its session; the sanitizer build is told so.
+  WriteFile(dir / "lsan.supp", "leak:libnetsnmp.so\n");
+  Environment environment = AgentEnvironment();
+  environment["LSAN_OPTIONS"] = "suppressions=" + (dir / "lsan.supp").string();
+  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-x", socket}, dir.Path(),
+               "host", environment);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return host.Err().find("snmp-exthost: waiting for the AgentX master at " + socket +
+                               " (trying every 5 s)") != std::string::npos;
+      },
+      10s))
+      << host.Err();
+  EXPECT_EQ(host.Err().find("snmp-exthost: serving"), std::string::npos) << host.Err();
+
+  const std::string target = "127.0.0.1:" + std::to_string(snmpdPort);
+  const auto rowAnswers = [&] {
+    return Get(target, "public", kBase + ".3.2.0").out.find("INTEGER: 42") != std::string::npos;
+  };
+  {
+    Process master(snmpd, dir.Path(), "snmpd1", {{"MIBS", ""}});
+    EXPECT_TRUE(WaitFor(rowAnswers, 20s)) << host.Err();
+    EXPECT_NE(host.Err().find("snmp-exthost: serving"), std::string::npos) << host.Err();
+    EXPECT_EQ(master.Stop(SIGTERM), 0);
+  }
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        return host.Err().find("AgentX master disconnected us, reconnecting in 5") !=
+               std::string::npos;
+      },
+      10s))
+      << host.Err();
+
+  Process master(snmpd, dir.Path(), "snmpd2", {{"MIBS", ""}});
+  EXPECT_TRUE(WaitFor(rowAnswers, 20s)) << host.Err();
+  // Both stop at once: the master is gone while the subagent closes its session.
+  kill(master.Pid(), SIGSTOP);
+  kill(host.Pid(), SIGTERM);
+  std::this_thread::sleep_for(300ms);
+  kill(master.Pid(), SIGKILL);
+  EXPECT_EQ(host.Stop(SIGTERM), 0) << host.Err();
+  EXPECT_EQ(host.Err().find("netsnmp_assert"), std::string::npos) << host.Err();
+}
+
+}  // namespace
+}  // namespace e2e
