@@ -34,7 +34,7 @@ add_custom_target(man_pages ALL DEPENDS ${quillon_man_pages})
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillon)
 # The agent's product version, the one the programs print.
-set(CPACK_PACKAGE_VERSION 1.0.0)
+set(CPACK_PACKAGE_VERSION ${QUILLON_PRODUCT_VERSION})
 set(CPACK_PACKAGE_CONTACT "quillon maintainers <quillon@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "SNMP extension agent serving performance counters, commands and texts")
 set(CPACK_PACKAGE_DESCRIPTION "quillon publishes performance counters (read from /proc and /sys under
