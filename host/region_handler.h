@@ -7,6 +7,7 @@
 
 #include "host/binding.h"
 #include "host/extension_agent.h"
+#include "host/retransmit_cache.h"
 
 namespace exthost {
 
@@ -30,6 +31,7 @@ class RegionHandler {
   ExtensionAgent& agent_;
   Oid region_;
   std::set<Oid> reportedRows_;
+  RetransmitCache retransmits_;
 };
 
 }  // namespace exthost
