@@ -71,9 +71,9 @@ size_t EncodedTlvSize(size_t contentLength) {
   return 1 + LengthFieldSize(contentLength) + contentLength;
 }
 
-size_t EncodedSize(const Binding& binding) {
-  return EncodedTlvSize(EncodedTlvSize(OidContentSize(binding.name)) +
-                        EncodedTlvSize(ValueContentSize(binding.value)));
+size_t EncodedSize(const Oid& name, const Value& value) {
+  return EncodedTlvSize(EncodedTlvSize(OidContentSize(name)) +
+                        EncodedTlvSize(ValueContentSize(value)));
 }
 
 }  // namespace exthost

@@ -13,7 +13,10 @@ namespace exthost {
 constexpr size_t kMaxOidLength = 128;
 
 // The whole variable binding: its SEQUENCE, the name and the value.
-size_t EncodedSize(const Binding& binding);
+size_t EncodedSize(const Oid& name, const Value& value);
+inline size_t EncodedSize(const Binding& binding) {
+  return EncodedSize(binding.name, binding.value);
+}
 
 // A tag, a length and `contentLength` bytes.
 size_t EncodedTlvSize(size_t contentLength);

@@ -13,6 +13,7 @@
 
 #include "host/background.h"
 #include "host/extension_agent.h"
+#include "host/memory_policy.h"
 #include "host/options.h"
 #include "host/region_handler.h"
 #include "host/snmp_service.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
   }
   if (options.agentPath.empty()) options.agentPath = DefaultAgentPath(ProgramDirectory());
   EnsureStandardDescriptors();
+  ReturnLargeBuffersToTheSystem();
   try {
     std::optional<Background> background;
     if (!options.foreground) background.emplace(Background::Detach());

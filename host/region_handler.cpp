@@ -65,12 +65,14 @@ void Apply(netsnmp_agent_request_info* requestInfo, netsnmp_request_info* reques
   }
 }
 
-// The bytes the response needs for these bindings once answered.
-size_t AnswerBytes(const std::vector<Outcome>& outcomes, const std::vector<Oid>& asked) {
+// The bytes the response needs for the agent's answers (a GET keeps the names asked).
+size_t AnswerBytes(Phase phase, const std::vector<Oid>& asked,
+                   const std::vector<Binding>& answered) {
   size_t bytes = 0;
-  for (size_t i = 0; i < outcomes.size(); ++i) {
-    bytes += outcomes[i].kind == Outcome::Kind::Answer ? EncodedSize(outcomes[i].answer)
-                                                       : EncodedSize(Binding{asked[i], {}});
+  for (size_t i = 0; i < asked.size(); ++i) {
+    const bool hasAnswer = i < answered.size();
+    const Oid& name = phase == Phase::Get || !hasAnswer ? asked[i] : answered[i].name;
+    bytes += EncodedSize(name, hasAnswer ? answered[i].value : Value{});
   }
   return bytes;
 }
@@ -136,34 +138,8 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
     return SNMP_ERR_NOERROR;
   }
   try {
-    const std::string key = RetransmitKey(*requestInfo->asp, *phase, bindings);
-    const auto now = RetransmitCache::Clock::now();
-    std::optional<CachedAnswer> answer;
-    if (lookup) answer = retransmits_.Find(key, now);
-    if (!answer) {
-      answer.emplace();
-      answer->bindings = bindings;
-      answer->result = agent_.Query(*phase, answer->bindings);
-    }
-    const std::vector<Outcome> outcomes =
-        answer->tooBig ? std::vector<Outcome>{}
-                       : ResolveAnswers(*phase, region_, asked, answer->result, answer->bindings);
-    if (!answer->tooBig && lookup && answer->result.errorStatus == kNoError) {
-      const size_t limit = ResponseLimit(*requestInfo->asp);
-      const size_t needed =
-          ResponseBytesWithout(*requestInfo->asp, pending) + AnswerBytes(outcomes, asked);
-      if (needed > limit) {
-        snmp_log(
-            LOG_WARNING,
-            "snmp-exthost: the answer to the request for %s needs %zu bytes, more than the %zu a "
-            "response can take\n",
-            OidToText(asked.front()).c_str(), needed, limit);
-        answer->tooBig = true;
-        answer->bindings.clear();  // never kept: the values are what does not fit
-      }
-    }
-    if (lookup) retransmits_.Store(key, *answer, now);
-    if (answer->tooBig) {
+    const CachedAnswer answer = AnswerOnce(*requestInfo, *phase, pending, asked, bindings);
+    if (answer.tooBig) {
       if (bulk && EndRepetitionsAt(requestInfo, pending)) {
         AnswerEndOfView(pending);
       } else {
@@ -171,6 +147,8 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
       }
       return SNMP_ERR_NOERROR;
     }
+    const std::vector<Outcome> outcomes =
+        ResolveAnswers(*phase, region_, asked, answer.result, answer.bindings);
     if (const int unencodable = FirstUnencodableName(outcomes); unencodable >= 0) {
       snmp_log(LOG_ERR,
                "snmp-exthost: the agent answered %s with %zu sub-identifiers, more than the "
@@ -189,6 +167,38 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
     netsnmp_set_request_error(requestInfo, pending.front(), SNMP_ERR_GENERR);
   }
   return SNMP_ERR_NOERROR;
+}
+
+CachedAnswer RegionHandler::AnswerOnce(netsnmp_agent_request_info& requestInfo, Phase phase,
+                                       const std::vector<netsnmp_request_info*>& pending,
+                                       const std::vector<Oid>& asked,
+                                       const std::vector<Binding>& bindings) {
+  CachedAnswer answer;
+  answer.bindings = bindings;
+  if (phase != Phase::Get && phase != Phase::GetNext) {
+    answer.result = agent_.Query(phase, answer.bindings);
+    return answer;
+  }
+  const std::string key = RetransmitKey(*requestInfo.asp, phase, bindings);
+  if (std::optional<CachedAnswer> earlier = retransmits_.Find(key, RetransmitCache::Clock::now())) {
+    return std::move(*earlier);
+  }
+  answer.result = agent_.Query(phase, answer.bindings);
+  if (answer.result.errorStatus == kNoError) {
+    const size_t limit = ResponseLimit(*requestInfo.asp);
+    const size_t needed = ResponseBytesWithout(*requestInfo.asp, pending) +
+                          AnswerBytes(phase, asked, answer.bindings);
+    if (needed > limit) {
+      snmp_log(LOG_WARNING,
+               "snmp-exthost: the answer to the request for %s needs %zu bytes, more than the "
+               "%zu a response can take; tooBig\n",
+               OidToText(asked.front()).c_str(), needed, limit);
+      answer.tooBig = true;
+      answer.bindings.clear();  // what does not fit is not kept either
+    }
+  }
+  retransmits_.Store(key, answer, RetransmitCache::Clock::now());
+  return answer;
 }
 
 void RegionHandler::ReportMisordered(const Oid& asked, const Oid& answered) {
