@@ -209,7 +209,9 @@ TEST_F(SafetyTest, AnswerTooBigToSendIsTooBigAtOnceAndOneThatFitsComesWhole) {
   const size_t residentAfter = ResidentKilobytes(pid);
   std::cout << "host resident memory: " << residentBefore << " kB before, " << residentAfter
             << " kB after\n";
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer's allocator holds freed memory in quarantine
   EXPECT_LT(residentAfter, 2 * residentBefore);
+#endif
 
   const RunResult fits = Snmp("snmpget", {"-v2c", "-c", "public", host.Target(), kBase + ".2.0"});
   EXPECT_NE(fits.out.find("STRING: \"" + row60k + "\""), std::string::npos) << fits.err;
