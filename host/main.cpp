@@ -11,6 +11,7 @@
 
 #include "host/background.h"
 #include "host/check.h"
+#include "host/memory_policy.h"
 #include "host/options.h"
 #include "host/privileges.h"
 #include "host/service_loop.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
   }
   if (options.agentPath.empty()) options.agentPath = DefaultAgentPath(ProgramDirectory());
   EnsureStandardDescriptors();
+  ReturnLargeBuffersToTheSystem();
   try {
     if (options.check) return RunCheck(options, std::cout);
     const Account account = ResolveAccount(options.user, options.group);

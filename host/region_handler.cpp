@@ -4,8 +4,11 @@
 #include <vector>
 
 #include "host/answer_policy.h"
+#include "host/bulk_limit.h"
+#include "host/encoded_size.h"
 #include "host/net_snmp.h"
 #include "host/net_snmp_values.h"
+#include "host/request_context.h"
 
 namespace exthost {
 namespace {
@@ -62,6 +65,33 @@ void Apply(netsnmp_agent_request_info* requestInfo, netsnmp_request_info* reques
   }
 }
 
+// The bytes the response needs for the agent's answers (a GET keeps the names asked).
+size_t AnswerBytes(Phase phase, const std::vector<Oid>& asked,
+                   const std::vector<Binding>& answered) {
+  size_t bytes = 0;
+  for (size_t i = 0; i < asked.size(); ++i) {
+    const bool hasAnswer = i < answered.size();
+    const Oid& name = phase == Phase::Get || !hasAnswer ? asked[i] : answered[i].name;
+    bytes += EncodedSize(name, hasAnswer ? answered[i].value : Value{});
+  }
+  return bytes;
+}
+
+// An answer whose name SNMP cannot carry; -1 when there is none.
+int FirstUnencodableName(const std::vector<Outcome>& outcomes) {
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    if (outcomes[i].kind == Outcome::Kind::Answer && outcomes[i].answer.name.size() > kMaxOidLength)
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void AnswerEndOfView(const std::vector<netsnmp_request_info*>& pending) {
+  for (netsnmp_request_info* request : pending) {
+    snmp_set_var_typed_value(request->requestvb, SNMP_ENDOFMIBVIEW, nullptr, 0);
+  }
+}
+
 }  // namespace
 
 RegionHandler::RegionHandler(ExtensionAgent& agent, Oid region)
@@ -109,9 +139,32 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
   }
   if (pending.empty()) return SNMP_ERR_NOERROR;
 
+  const bool bulk = IsGetBulk(*requestInfo);
+  if (bulk && RepetitionsEnded(requestInfo)) {
+    AnswerEndOfView(pending);  // repetitions that are no longer sent
+    return SNMP_ERR_NOERROR;
+  }
   try {
-    const QueryResult result = agent_.Query(*phase, bindings);
-    const std::vector<Outcome> outcomes = ResolveAnswers(*phase, region_, asked, result, bindings);
+    const CachedAnswer answer = AnswerOnce(*requestInfo, *phase, pending, asked, bindings);
+    if (answer.tooBig) {
+      if (bulk && EndRepetitionsAt(requestInfo, pending)) {
+        AnswerEndOfView(pending);
+      } else {
+        netsnmp_set_request_error(requestInfo, pending.front(), SNMP_ERR_TOOBIG);
+      }
+      return SNMP_ERR_NOERROR;
+    }
+    const std::vector<Outcome> outcomes =
+        ResolveAnswers(*phase, region_, asked, answer.result, answer.bindings);
+    if (const int unencodable = FirstUnencodableName(outcomes); unencodable >= 0) {
+      snmp_log(LOG_ERR,
+               "snmp-exthost: the agent answered %s with %zu sub-identifiers, more than the "
+               "%zu SNMP allows; genErr\n",
+               OidToText(outcomes[unencodable].answer.name).c_str(),
+               outcomes[unencodable].answer.name.size(), kMaxOidLength);
+      netsnmp_set_request_error(requestInfo, pending[unencodable], SNMP_ERR_GENERR);
+      return SNMP_ERR_NOERROR;
+    }
     for (size_t i = 0; i < pending.size(); ++i) {
       if (outcomes[i].misordered) ReportMisordered(asked[i], outcomes[i].answer.name);
       Apply(requestInfo, pending[i], outcomes[i], *phase);
@@ -121,6 +174,38 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
     netsnmp_set_request_error(requestInfo, pending.front(), SNMP_ERR_GENERR);
   }
   return SNMP_ERR_NOERROR;
+}
+
+CachedAnswer RegionHandler::AnswerOnce(netsnmp_agent_request_info& requestInfo, Phase phase,
+                                       const std::vector<netsnmp_request_info*>& pending,
+                                       const std::vector<Oid>& asked,
+                                       const std::vector<Binding>& bindings) {
+  CachedAnswer answer;
+  answer.bindings = bindings;
+  if (phase != Phase::Get && phase != Phase::GetNext) {
+    answer.result = agent_.Query(phase, answer.bindings);
+    return answer;
+  }
+  const std::string key = RetransmitKey(*requestInfo.asp, phase, bindings);
+  if (std::optional<CachedAnswer> earlier = retransmits_.Find(key, RetransmitCache::Clock::now())) {
+    return std::move(*earlier);
+  }
+  answer.result = agent_.Query(phase, answer.bindings);
+  if (answer.result.errorStatus == kNoError) {
+    const size_t limit = ResponseLimit(*requestInfo.asp);
+    const size_t needed = ResponseBytesWithout(*requestInfo.asp, pending) +
+                          AnswerBytes(phase, asked, answer.bindings);
+    if (needed > limit) {
+      snmp_log(LOG_WARNING,
+               "snmp-exthost: the answer to the request for %s needs %zu bytes, more than the "
+               "%zu a response can take; tooBig\n",
+               OidToText(asked.front()).c_str(), needed, limit);
+      answer.tooBig = true;
+      answer.bindings.clear();  // what does not fit is not kept either
+    }
+  }
+  retransmits_.Store(key, answer, RetransmitCache::Clock::now());
+  return answer;
 }
 
 void RegionHandler::ReportMisordered(const Oid& asked, const Oid& answered) {

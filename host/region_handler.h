@@ -4,9 +4,14 @@
 // GETNEXT) and SET phase for bindings inside it goes to the agent in one call.
 
 #include <set>
+#include <vector>
 
 #include "host/binding.h"
 #include "host/extension_agent.h"
+#include "host/retransmit_cache.h"
+
+struct netsnmp_agent_request_info_s;
+struct netsnmp_request_info_s;
 
 namespace exthost {
 
@@ -26,12 +31,18 @@ class RegionHandler {
   int Serve(void* requestInfo, void* requests);
 
  private:
+  // The agent's answer to one pass, or the one it gave to the same message moments ago
+  // (a retransmission); marked tooBig, without its values, when it cannot be sent.
+  CachedAnswer AnswerOnce(::netsnmp_agent_request_info_s& requestInfo, Phase phase,
+                          const std::vector<::netsnmp_request_info_s*>& pending,
+                          const std::vector<Oid>& asked, const std::vector<Binding>& bindings);
   void ReportMisordered(const Oid& asked, const Oid& answered);
 
   ExtensionAgent& agent_;
   Oid region_;
   std::set<Oid> reportedRows_;
   void* registration_ = nullptr;  // net-snmp's netsnmp_handler_registration
+  RetransmitCache retransmits_;
 };
 
 }  // namespace exthost

@@ -77,10 +77,18 @@ void SetUpConfiguration(const Options& options) {
   }
 }
 
+// The agent library's built-in modules that would open listeners of their own (SMUX on
+// TCP port 199); the service listens only where it is told to.
+void LeaveOutListeningModules() {
+  static char excluded[] = "-smux";
+  add_to_init_list(excluded);
+}
+
 }  // namespace
 
 SnmpService::SnmpService(const Options& options)
     : subagent_(!options.agentxSocket.empty()), configFiles_(options.configFiles) {
+  LeaveOutListeningModules();
   SetUpLogging(options);
   SetUpConfiguration(options);
   if (subagent_) {

@@ -1,37 +1,63 @@
 #include "host/stop_signal.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <system_error>
 
 #include "host/net_snmp.h"
+#include "platform/process.h"
 
 namespace exthost {
 namespace {
 
+constexpr std::chrono::milliseconds kRepeat{100};
+
 volatile sig_atomic_t stopRequested = 0;
 int wakeDescriptor = -1;
+int watchdogDescriptor = -1;
 
 void OnSignal(int) {
   const int savedErrno = errno;
   stopRequested = 1;
   const char byte = 1;
-  [[maybe_unused]] const ssize_t written = write(wakeDescriptor, &byte, 1);
+  [[maybe_unused]] ssize_t written = write(wakeDescriptor, &byte, 1);
+  written = write(watchdogDescriptor, &byte, 1);
   errno = savedErrno;
 }
 
 void OnWake(int, void* signal) { static_cast<StopSignal*>(signal)->Drain(); }
 
+void MakePipe(int (&ends)[2]) {
+  if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+    throw std::system_error(errno, std::generic_category(), "pipe2");
+  }
+}
+
+// Waits until `descriptor` is readable or the time is up (negative: no limit).
+bool Readable(int descriptor, std::chrono::milliseconds timeout) {
+  pollfd wait{descriptor, POLLIN, 0};
+  int ready;
+  while ((ready = poll(&wait, 1, static_cast<int>(timeout.count()))) < 0 && errno == EINTR) {
+  }
+  return ready > 0;
+}
+
 }  // namespace
 
 StopSignal::StopSignal() {
-  if (pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-    throw std::system_error(errno, std::generic_category(), "pipe2");
-  }
+  MakePipe(pipe_);
+  MakePipe(watchdog_);
+  loopEnded_ = eventfd(0, EFD_CLOEXEC);
+  if (loopEnded_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
   wakeDescriptor = pipe_[1];
+  watchdogDescriptor = watchdog_[1];
+  watcher_ = std::thread([this] { Watch(); });
   register_readfd(pipe_[0], OnWake, this);
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -43,10 +69,15 @@ StopSignal::StopSignal() {
 StopSignal::~StopSignal() {
   signal(SIGTERM, SIG_DFL);
   signal(SIGINT, SIG_DFL);
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = write(loopEnded_, &one, sizeof one);
+  watcher_.join();
   unregister_readfd(pipe_[0]);
   wakeDescriptor = -1;
-  close(pipe_[0]);
-  close(pipe_[1]);
+  watchdogDescriptor = -1;
+  for (const int descriptor : {pipe_[0], pipe_[1], watchdog_[0], watchdog_[1], loopEnded_}) {
+    close(descriptor);
+  }
 }
 
 bool StopSignal::Received() const { return stopRequested != 0; }
@@ -54,6 +85,18 @@ bool StopSignal::Received() const { return stopRequested != 0; }
 void StopSignal::Drain() {
   char buffer[64];
   while (read(pipe_[0], buffer, sizeof buffer) > 0) {
+  }
+}
+
+void StopSignal::Watch() {
+  pollfd waits[2] = {{watchdog_[0], POLLIN, 0}, {loopEnded_, POLLIN, 0}};
+  while (poll(waits, 2, -1) < 0 && errno == EINTR) {
+  }
+  if (waits[1].revents != 0) return;
+  std::chrono::milliseconds wait = kGrace;
+  while (!Readable(loopEnded_, wait)) {
+    platform::EndRunningCommands();
+    wait = kRepeat;
   }
 }
 

@@ -1,12 +1,20 @@
 #pragma once
 
 // SIGTERM and SIGINT end the service loop. The signal wakes net-snmp's select through a
-// pipe, so that one arriving just before the loop blocks is not lost.
+// pipe, so that one arriving just before the loop blocks is not lost. A call into the
+// agent that waits on a command (a slow script, a stopped child) must not hold the stop
+// up: when the loop has not ended within the grace, the running commands are ended, so
+// that the call returns, and so are those started after, until the loop has ended.
+
+#include <chrono>
+#include <thread>
 
 namespace exthost {
 
 class StopSignal {
  public:
+  static constexpr std::chrono::milliseconds kGrace{2000};
+
   StopSignal();
   ~StopSignal();
   StopSignal(const StopSignal&) = delete;
@@ -16,7 +24,12 @@ class StopSignal {
   void Drain();
 
  private:
-  int pipe_[2] = {-1, -1};
+  void Watch();
+
+  int pipe_[2] = {-1, -1};      // wakes the service loop
+  int watchdog_[2] = {-1, -1};  // wakes the watchdog
+  int loopEnded_ = -1;          // an eventfd, readable once the loop has ended
+  std::thread watcher_;
 };
 
 }  // namespace exthost

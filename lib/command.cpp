@@ -1,5 +1,6 @@
 #include "lib/command.h"
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 
@@ -59,8 +60,10 @@ uint32_t PipeReader(TStoReadPipeThreadParam& param) {
   param.text.clear();
   if (param.pipe == nullptr) return 0;
   char buffer[kReadChunk];
+  // Past the bound the pipe is still drained, so the process never blocks on it.
   while (const size_t count = param.pipe->Read(buffer, sizeof buffer)) {
-    param.text.append(buffer, count);
+    const size_t room = kMaxCapturedBytes - std::min(param.text.size(), kMaxCapturedBytes);
+    param.text.append(buffer, std::min(count, room));
   }
   return 0;
 }

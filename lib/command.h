@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,7 +14,11 @@ struct TStoReadPipeThreadParam {
   std::string text;
 };
 
-// Reads the pipe to its end into param.text; always returns 0.
+// What one stream of a command keeps at most; the rest is read and discarded.
+constexpr size_t kMaxCapturedBytes = size_t{16} * 1024 * 1024;
+
+// Reads the pipe to its end into param.text, keeping its first kMaxCapturedBytes;
+// always returns 0.
 uint32_t PipeReader(TStoReadPipeThreadParam& param);
 
 // Runs a command line with standard output and standard error captured. True when

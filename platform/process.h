@@ -41,9 +41,15 @@ enum class StartResult { kStarted, kPipeFailed, kStartFailed };
 // Starts a command line with no command interpreter in between: the first word is
 // the program, searched for as the platform's process creation does (on Linux:
 // words split by the Windows command-line rules, the program searched on PATH,
-// standard input /dev/null, a process group of its own). Standard output and
+// standard input /dev/null, a process group of its own, no descriptor of this process
+// but the three standard ones). Standard output and
 // standard error go to two fresh pipes whose read ends are handed back; this
 // process keeps no copy of their write ends. On failure nothing is left open.
 StartResult StartCapturedProcess(const std::string& commandLine, CapturedProcess& started);
+
+// Ends at once, each with its process group, the processes that StartCapturedProcess
+// started in this process and that are still running, so that a call waiting on one of
+// them returns. For a service that is stopping. Safe to call from any thread.
+void EndRunningCommands();
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -13,6 +14,10 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -161,6 +166,9 @@ class SpawnSetup {
     posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions_, outputFd, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions_, errorFd, STDERR_FILENO);
+    // Nothing else of the host: a listening socket or pipe kept by a daemon the command
+    // leaves behind would hold the service's port after the service ends.
+    posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1);
     posix_spawnattr_init(&attributes_);
     posix_spawnattr_setflags(
         &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
@@ -188,6 +196,29 @@ class SpawnSetup {
 };
 
 UniqueFd MakeWakeFd() { return UniqueFd(eventfd(0, EFD_CLOEXEC)); }
+
+// The parent and the process group of a process, from /proc/PID/stat; false when it is gone.
+bool ReadParentAndGroup(pid_t pid, pid_t& parent, pid_t& group) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr) return false;
+  char line[1024];
+  const bool read = std::fgets(line, sizeof line, file) != nullptr;
+  std::fclose(file);
+  if (!read) return false;
+  // The command name in parentheses may hold blanks and parentheses of its own.
+  const char* afterName = std::strrchr(line, ')');
+  char state = 0;
+  int parentId = 0;
+  int groupId = 0;
+  if (afterName == nullptr ||
+      std::sscanf(afterName + 1, " %c %d %d", &state, &parentId, &groupId) != 3) {
+    return false;
+  }
+  parent = parentId;
+  group = groupId;
+  return true;
+}
 
 }  // namespace
 
@@ -226,6 +257,28 @@ StartResult StartCapturedProcess(const std::string& commandLine, CapturedProcess
   started.error =
       std::make_unique<PosixPipeReadEnd>(std::move(error.readEnd), std::move(errorWake));
   return StartResult::kStarted;
+}
+
+void EndRunningCommands() {
+  // Every command leads a process group of its own and stays this process's child until
+  // it is reaped, so the running ones are found among the children without any record
+  // that a copy of this code elsewhere in the process (the host's, the agent's) would
+  // not share.
+  DIR* processes = opendir("/proc");
+  if (processes == nullptr) return;
+  const pid_t self = getpid();
+  while (const dirent* entry = readdir(processes)) {
+    char* end = nullptr;
+    const long pid = std::strtol(entry->d_name, &end, 10);
+    if (pid <= 0 || *end != '\0') continue;
+    pid_t parent = 0;
+    pid_t group = 0;
+    if (ReadParentAndGroup(static_cast<pid_t>(pid), parent, group) && parent == self &&
+        group == pid) {
+      kill(-group, SIGKILL);
+    }
+  }
+  closedir(processes);
 }
 
 }  // namespace platform

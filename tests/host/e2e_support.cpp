@@ -223,8 +223,8 @@ std::vector<std::string> HostCommand(const std::string& agent, int port,
 }  // namespace
 
 Host::Host(const std::string& agent, const TempDir& dir, const Environment& environment,
-           std::vector<std::string> extraArguments)
-    : port_(FreeUdpPort()),
+           std::vector<std::string> extraArguments, int port)
+    : port_(port != 0 ? port : FreeUdpPort()),
       process_(HostCommand(agent, port_, std::move(extraArguments)), dir.Path(), "host",
                environment) {
   started_ = WaitFor(

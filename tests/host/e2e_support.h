@@ -71,11 +71,13 @@ class Process {
 
 namespace e2e {
 
-// snmp-exthost on a free loopback port, serving `agent`, stopped by its destructor.
+// snmp-exthost on a loopback port (a free one unless given), serving `agent`, stopped by
+// its destructor.
 class Host {
  public:
   Host(const std::string& agent, const TempDir& dir, const Environment& environment = {},
-       std::vector<std::string> extraArguments = {});
+       std::vector<std::string> extraArguments = {}, int port = 0);
+  int Port() const { return port_; }
   std::string Target() const { return "127.0.0.1:" + std::to_string(port_); }
   bool Started() const { return started_; }
   Process& Program() { return process_; }

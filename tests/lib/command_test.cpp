@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -135,6 +136,42 @@ TEST(RunCommandCaptured, DescendantHoldingThePipesDelaysByTheGraceOnly) {
   EXPECT_EQ(run.output, "done\n");
   EXPECT_GE(elapsed, std::chrono::milliseconds(1500));
   EXPECT_LT(elapsed, std::chrono::milliseconds(4000));
+}
+
+TEST(RunCommandCaptured, KeepsTheFirst16MiBOfAStreamAndDrainsTheRest) {
+  // 20 MiB on each stream: a reader that stopped reading at the bound would leave the
+  // command blocked on a full pipe until the time limit.
+  const CommandRun run = RunCommand(
+      R"(sh -c "head -c 20971520 /dev/zero | tr '\0' e >&2; head -c 20971520 /dev/zero")", 60000);
+  EXPECT_TRUE(run.result);
+  EXPECT_EQ(run.output.size(), lib::kMaxCapturedBytes);
+  EXPECT_EQ(run.error.size(), lib::kMaxCapturedBytes);
+  EXPECT_EQ(run.error.find_first_not_of('e'), std::string::npos);
+}
+
+TEST(RunCommandCaptured, CommandGetsNoDescriptorOfItsCaller) {
+  // A descriptor the caller forgot to mark close-on-exec, like a library's socket.
+  const int leaked = dup(STDIN_FILENO);
+  ASSERT_GE(leaked, 0);
+  // The shell lists its own descriptors; "; true" keeps it from handing over to ls.
+  const CommandRun run = RunCommand(R"(sh -c "ls /proc/$$/fd; true")");
+  close(leaked);
+  EXPECT_TRUE(run.result);
+  EXPECT_EQ(run.output, "0\n1\n2\n");
+}
+
+TEST(EndRunningCommands, EndsARunningCommandAndWhatItStartedSoTheRunReturns) {
+  const Clock::time_point start = Clock::now();
+  std::thread stopper([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    platform::EndRunningCommands();
+  });
+  const CommandRun run = RunCommand(R"(sh -c "sleep 60 & echo $!; sleep 60")", 120000);
+  stopper.join();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+  ASSERT_FALSE(run.output.empty());
+  const std::string childPid = run.output.substr(0, run.output.find('\n'));
+  EXPECT_TRUE(ProcessIsGone(childPid)) << "background child " << childPid << " survived";
 }
 
 TEST(RunCommandCaptured, LeavesNoDescriptorsOrZombies) {

@@ -1,0 +1,90 @@
+#include "host/request_context.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "host/encoded_size.h"
+#include "host/net_snmp_values.h"
+
+namespace exthost {
+namespace {
+
+// The largest UDP payload over IPv4, which is what managers reach the service by.
+constexpr size_t kMaxDatagram = 65507;
+// Version, request-id, error status and index, and the SEQUENCE headers around them,
+// each at its largest.
+constexpr size_t kCommunityHeaderBytes = 40;
+// SNMPv3 adds its global data, the security parameters (authentication and privacy
+// codes at their largest) and the scoped PDU, and encryption pads.
+constexpr size_t kUserSecurityHeaderBytes = 180;
+
+void Append(std::string& key, const void* data, size_t length) {
+  const std::string size = std::to_string(length) + ":";
+  key += size;
+  if (length != 0) key.append(static_cast<const char*>(data), length);
+}
+
+template <typename Number>
+void AppendNumber(std::string& key, Number number) {
+  Append(key, &number, sizeof number);
+}
+
+void AppendBinding(std::string& key, const Binding& binding) {
+  Append(key, binding.name.data(), binding.name.size() * sizeof(uint32_t));
+  AppendNumber(key, static_cast<int>(binding.value.syntax));
+  AppendNumber(key, binding.value.number);
+  Append(key, binding.value.bytes.data(), binding.value.bytes.size());
+  Append(key, binding.value.oid.data(), binding.value.oid.size() * sizeof(uint32_t));
+}
+
+}  // namespace
+
+std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
+                          const std::vector<Binding>& bindings) {
+  const netsnmp_pdu& message = session.orig_pdu != nullptr ? *session.orig_pdu : *session.pdu;
+  std::string key;
+  Append(
+      key, message.transport_data,
+      message.transport_data != nullptr ? static_cast<size_t>(message.transport_data_length) : 0);
+  AppendNumber(key, message.reqid);
+  AppendNumber(key, message.version);
+  AppendNumber(key, message.command);
+  AppendNumber(key, message.errstat);   // a GETBULK's non-repeaters
+  AppendNumber(key, message.errindex);  // and its max-repetitions
+  Append(key, message.community, message.community_len);
+  Append(key, message.securityName, message.securityNameLen);
+  Append(key, message.contextName, message.contextNameLen);
+  for (const netsnmp_variable_list* variable = message.variables; variable != nullptr;
+       variable = variable->next_variable) {
+    AppendBinding(key, FromNetSnmp(*variable));
+  }
+  AppendNumber(key, static_cast<int>(phase));
+  for (const Binding& binding : bindings) AppendBinding(key, binding);
+  return key;
+}
+
+size_t ResponseLimit(const netsnmp_agent_session& session) {
+  const long limit = session.pdu->msgMaxSize;
+  return limit > 0 ? std::min(static_cast<size_t>(limit), kMaxDatagram) : kMaxDatagram;
+}
+
+size_t ResponseBytesWithout(const netsnmp_agent_session& session,
+                            const std::vector<netsnmp_request_info*>& pending) {
+  const netsnmp_pdu& pdu = *session.pdu;
+  size_t bytes = pdu.version == SNMP_VERSION_3
+                     ? kUserSecurityHeaderBytes + pdu.securityEngineIDLen + pdu.securityNameLen +
+                           pdu.contextEngineIDLen + pdu.contextNameLen
+                     : kCommunityHeaderBytes + pdu.community_len;
+  for (const netsnmp_variable_list* variable = pdu.variables; variable != nullptr;
+       variable = variable->next_variable) {
+    // A GETBULK's repetitions not reached yet have no name and are sent as nothing.
+    if (variable->name_length == 0) continue;
+    const bool isPending = std::any_of(pending.begin(), pending.end(), [&](auto* request) {
+      return request->requestvb == variable;
+    });
+    if (!isPending) bytes += EncodedSize(FromNetSnmp(*variable));
+  }
+  return bytes;
+}
+
+}  // namespace exthost

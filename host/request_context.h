@@ -1,0 +1,30 @@
+#pragma once
+
+// What the region handler needs to know about the request it serves beyond its bindings:
+// who sent it and how much room its response has. net-snmp's side only.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "host/binding.h"
+#include "host/extension_agent.h"
+#include "host/net_snmp.h"
+
+namespace exthost {
+
+// One call of the agent for one message: its source address and port, its request-id,
+// the message itself, the phase and the bindings handed over in this pass (a GETBULK
+// makes one pass per repetition). A retransmission has the same key.
+std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
+                          const std::vector<Binding>& bindings);
+
+// The most bytes a response to this request may take.
+size_t ResponseLimit(const netsnmp_agent_session& session);
+
+// The bytes the response takes without the `pending` bindings: the header and every
+// other binding as it stands.
+size_t ResponseBytesWithout(const netsnmp_agent_session& session,
+                            const std::vector<netsnmp_request_info*>& pending);
+
+}  // namespace exthost

@@ -1,0 +1,52 @@
+#pragma once
+
+// Answers given in the last seconds, so that a manager's retransmission of a request (same
+// source, same request-id, same message) gets the same answer without running the
+// agent's commands again. Bounded in entries and bytes; the oldest go first.
+
+#include <chrono>
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/binding.h"
+#include "host/extension_agent.h"
+
+namespace exthost {
+
+struct CachedAnswer {
+  QueryResult result;
+  std::vector<Binding> bindings;
+  bool tooBig = false;  // the answer could not be sent; its values are not kept
+};
+
+class RetransmitCache {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::seconds kLifetime{5};
+  static constexpr size_t kMaxEntries = 256;
+  static constexpr size_t kMaxBytes = size_t{4} * 1024 * 1024;
+
+  // `key` identifies one call of the agent: source, request-id, message and the bindings
+  // handed over in this pass.
+  std::optional<CachedAnswer> Find(const std::string& key, Clock::time_point now);
+  void Store(std::string key, CachedAnswer answer, Clock::time_point now);
+  size_t Bytes() const { return bytes_; }
+
+ private:
+  struct Entry {
+    std::string key;
+    CachedAnswer answer;
+    Clock::time_point stored;
+    size_t bytes;
+  };
+  void DropExpired(Clock::time_point now);
+  void DropOldest();
+
+  std::deque<Entry> entries_;  // oldest first
+  size_t bytes_ = 0;
+};
+
+}  // namespace exthost
