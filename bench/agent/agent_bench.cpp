@@ -1,6 +1,6 @@
 // Prints what one request to the agent costs, in microseconds, for counters files of
-// growing size: a GET of a constant row, of a command row and of a counter row read
-// without refresh, and a GETNEXT at the start and at the end of the file.
+// growing size (10 to 10,000 rows): a GET of a constant row, of a command row and of a
+// counter row read without refresh, and a GETNEXT at the start and at the end of the file.
 #include <stdlib.h>
 
 #include <chrono>
@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "tests/agent/agent_library.h"
 
@@ -54,16 +55,26 @@ double Time(LoadedAgent& agent, BYTE type, const std::string& oid, int iteration
   });
 }
 
-}  // namespace
-
-int main() {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "quillon-agent-bench";
-  std::filesystem::create_directories(dir);
-  std::filesystem::path counters = dir / "counters.ini";
-  std::filesystem::path registry = dir / "registry.reg";
+void WriteRegistry(const std::filesystem::path& registry, const std::filesystem::path& counters) {
   std::ofstream(registry, std::ios::trunc)
       << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion]\n"
       << "\"counters\"=\"" << counters.string() << "\"\n";
+}
+
+}  // namespace
+
+int main() {
+  const int sizes[] = {10, 100, 1000, 10000};
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "quillon-agent-bench";
+  std::filesystem::create_directories(dir);
+  auto countersFile = [&](int sections) {
+    return dir / ("counters-" + std::to_string(sections) + ".ini");
+  };
+  for (int sections : sizes) WriteCounters(countersFile(sections), sections);
+  // A file changed within the last two seconds is read again on every request, as its
+  // identity cannot be trusted yet; a served file is older than that.
+  std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+  std::filesystem::path registry = dir / "registry.reg";
   setenv("QUILLON_REGISTRY", registry.c_str(), 1);
   setenv("QUILLON_DRIVE_C", dir.c_str(), 1);
   setenv("QUILLON_PROC_ROOT", QUILLON_SOURCE_DIR "/tests/fixtures/proc-a", 0);
@@ -71,8 +82,8 @@ int main() {
 
   std::printf("%-10s %12s %12s %12s %14s %14s\n", "sections", "GET const", "GET command",
               "GET counter", "GETNEXT first", "GETNEXT last");
-  for (int sections : {10, 100, 1000}) {
-    WriteCounters(counters, sections);
+  for (int sections : sizes) {
+    WriteRegistry(registry, countersFile(sections));
     LoadedAgent agent;
     HANDLE event = nullptr;
     AsnObjectIdentifier region{};
