@@ -148,7 +148,9 @@ void ReadChecked(const std::string& path, ConfigFile& file) {
   }
   file.identity = IdentityOf(info);
   file.refusal = WhyUnsafe(path, info);
-  if (file.refusal.empty()) file.refusal = ReadAll(fd.get(), file.bytes);
+  if (!file.refusal.empty()) return;
+  file.bytes.reserve(static_cast<size_t>(info.st_size));
+  file.refusal = ReadAll(fd.get(), file.bytes);
   if (file.refusal.empty()) file.status = ConfigFile::kRead;
 }
 
