@@ -1,13 +1,16 @@
 #include <exception>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "agent/answer.h"
 #include "agent/get_perf.h"
 #include "agent/log.h"
 #include "agent/oid.h"
+#include "agent/profile_file.h"
 #include "agent/requests.h"
-#include "agent/section_list.h"
 #include "agent/state.h"
 
 namespace quillon {
@@ -16,21 +19,17 @@ namespace {
 
 // The OID of the row after the request's: the first row for the base OID itself,
 // otherwise the row that follows, in file order, the first row named like the request.
-OidIds NextRow(const AsnObjectIdentifier& request, const std::string& requestText) {
+OidIds NextRow(const ProfileSnapshot& rows, const AsnObjectIdentifier& request,
+               const std::string& requestText) {
   OidIds next;
   if (request.idLength < kDefaultBaseOidLength) return next;
-  std::vector<std::string> sections;
-  LoadSectionList(sections);
+  const std::vector<std::string_view>& sections = rows.SectionNames();
   if (request.idLength == kDefaultBaseOidLength) {
     if (!sections.empty()) string2oid(sections.front(), next);
     return next;
   }
-  for (size_t i = 0; i + 1 < sections.size(); ++i) {
-    if (sections[i] == requestText) {
-      string2oid(sections[i + 1], next);
-      break;
-    }
-  }
+  const std::optional<size_t> at = rows.FirstPosition(requestText);
+  if (at && *at + 1 < sections.size()) string2oid(sections[*at + 1], next);
   return next;
 }
 
@@ -44,13 +43,14 @@ int32_t GetNextRequest(SnmpVarBind& binding) {
     Log("comparemem=false");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
   }
-  OidIds next = NextRow(binding.name, oidText);
+  const std::shared_ptr<const ProfileSnapshot> rows = CountersFile();
+  OidIds next = NextRow(*rows, binding.name, oidText);
   if (next.empty()) {
     Log("SNMP_ERRORSTATUS_NOSUCHNAME");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
   }
   std::string nextText = OidText(next);
-  str_result = GetPerf(nextText);
+  str_result = GetPerf(*rows, nextText);
   Log("value=" + str_result + " length=" + std::to_string(str_result.size()));
   if (str_result.empty()) {
     Log("length(str_result)=0");

@@ -1,7 +1,5 @@
 #include "agent/get_perf.h"
 
-#include <vector>
-
 #include "agent/flags.h"
 #include "agent/limits.h"
 #include "agent/log.h"
@@ -10,20 +8,10 @@
 #include "lib/text.h"
 #include "lib/value_text.h"
 #include "perf/perf.h"
-#include "platform/profile.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr uint32_t kKeyValueBuffer = 2048;
-
-std::string ReadRowKey(const std::string& section, const char* key) {
-  std::vector<char> buffer(kKeyValueBuffer, '\0');
-  platform::ProfileString(section.c_str(), key, "", buffer.data(), kKeyValueBuffer,
-                          State().settings.counters.c_str());
-  return lib::Trim(buffer.data());
-}
 
 // Keeps the counter module's query session from outliving a read that ends with a
 // failure; a normal read closes it itself, so that close's own failures are seen.
@@ -95,10 +83,10 @@ std::string ReadCounterRow(const std::string& counter, const std::string& flag) 
 
 }  // namespace
 
-std::string GetPerf(const std::string& section) {
-  std::string counter = ReadRowKey(section, "counter");
-  std::string flag = ReadRowKey(section, "flag");
-  std::string type = ReadRowKey(section, "type");
+std::string GetPerf(const ProfileSnapshot& rows, const std::string& section) {
+  std::string counter = lib::Trim(rows.Value(section, "counter"));
+  std::string flag = lib::Trim(rows.Value(section, "flag"));
+  std::string type = lib::Trim(rows.Value(section, "type"));
   if (counter.empty()) {
     Log("GetPerf: path is empty for " + section);
     return "";
@@ -107,5 +95,7 @@ std::string GetPerf(const std::string& section) {
   if (type == "string") return counter;
   return ReadCounterRow(counter, flag);
 }
+
+std::string GetPerf(const std::string& section) { return GetPerf(*CountersFile(), section); }
 
 }  // namespace quillon

@@ -7,7 +7,7 @@
 
 namespace quillon {
 
-void string2oid(const std::string& text, OidIds& ids) {
+void string2oid(std::string_view text, OidIds& ids) {
   std::string_view remaining = text;
   while (!remaining.empty()) {
     size_t dot = remaining.find('.');

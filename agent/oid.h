@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <snmp.h>
@@ -16,7 +17,7 @@ constexpr size_t kDefaultBaseOidLength = kDefaultBaseOid.size();
 
 // Appends the sub-identifiers of a dotted OID text to ids. A component that is not an
 // integer stops the parse with a "string2oid: " debug line, leaving a 0 in its place.
-void string2oid(const std::string& text, OidIds& ids);
+void string2oid(std::string_view text, OidIds& ids);
 
 // Sub-identifiers in decimal joined by ".", the form in which OIDs meet section names.
 // The text of an empty OID is "<null oid>".

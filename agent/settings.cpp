@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "agent/log.h"
+#include "agent/state.h"
 #include "perf/registry.h"
-#include "platform/file_system.h"
 
 namespace quillon {
 
@@ -54,7 +54,7 @@ void ReadCountersSetting(AgentSettings& settings) {
   WithAgentKey([&](perf::Registry& registry) {
     if (!registry.ValueExists("counters")) return;
     std::string path = registry.ReadString("counters");
-    if (!platform::FileExists(path)) return;
+    if (!State().countersFile.Current(path)->Present()) return;
     settings.counters = path;
     Log("counters=" + path);
   });

@@ -3,12 +3,12 @@
 #include "agent/lifecycle.h"
 #include "agent/log.h"
 #include "agent/oid.h"
+#include "agent/profile_file.h"
 #include "agent/state.h"
 #include "agent/traps.h"
 #include "lib/debug_log.h"
 #include "lib/os_version.h"
 #include "lib/value_text.h"
-#include "platform/file_system.h"
 #include "platform/locale_info.h"
 
 namespace quillon {
@@ -55,10 +55,8 @@ BOOL Initialise(HANDLE* trapEvent, AsnObjectIdentifier* firstRegion) {
   firstRegion->ids = state.BaseOid.data();
 
   const AgentSettings& settings = state.settings;
-  if (!settings.traps.empty() && platform::FileExists(settings.traps)) {
-    StartTrapTimer(state, trapEvent);
-  }
-  if (!settings.counters.empty() && platform::FileExists(settings.counters)) return TRUE;
+  if (!settings.traps.empty() && TrapFile()->Present()) StartTrapTimer(state, trapEvent);
+  if (!settings.counters.empty() && CountersFile()->Present()) return TRUE;
   Log("no counters file defined or file not found");
   return FALSE;
 }

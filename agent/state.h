@@ -7,6 +7,7 @@
 
 #include <snmp.h>
 
+#include "agent/profile_file.h"
 #include "agent/settings.h"
 #include "platform/event.h"
 #include "platform/timer_thread.h"
@@ -24,6 +25,9 @@ struct AgentState {
   std::atomic<uint8_t> TrapDue{0};
   // The enterprise of the last trap handed over; the service reads it after the call.
   std::vector<UINT> trapEnterprise;
+  // Read by the loading thread, then by the service's thread only.
+  ProfileFile countersFile{"counters file"};
+  ProfileFile trapFile{"trap file"};
 };
 
 // The state of the loaded library.

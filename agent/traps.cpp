@@ -1,17 +1,18 @@
 #include "agent/traps.h"
 
+#include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "agent/answer.h"
 #include "agent/limits.h"
 #include "agent/log.h"
 #include "agent/oid.h"
-#include "agent/section_list.h"
+#include "agent/profile_file.h"
 #include "agent/state.h"
 #include "lib/command.h"
 #include "lib/text.h"
-#include "platform/profile.h"
 
 extern "C" DWORD SNMP_FUNC_TYPE SnmpSvcGetUptime(void);
 
@@ -19,17 +20,8 @@ namespace quillon {
 
 namespace {
 
-constexpr size_t kTrapSectionBuffer = 16384;
-constexpr size_t kScriptBuffer = 2048;
 constexpr AsnInteger32 kEnterpriseSpecific = 6;
 constexpr AsnInteger32 kSpecificTrap = 1;
-
-std::string ReadScript(const std::string& section) {
-  std::vector<char> buffer(kScriptBuffer, '\0');
-  platform::ProfileString(section.c_str(), "script", "", buffer.data(), kScriptBuffer,
-                          State().settings.traps.c_str());
-  return buffer.data();
-}
 
 // The bindings of a trap being built; released unless they are handed to the service.
 class TrapBindings {
@@ -73,8 +65,8 @@ AsnObjectIdentifier Enterprise() {
 
 }  // namespace
 
-std::string RunTrapScript(const std::string& section) {
-  std::string script = ReadScript(section);
+std::string RunTrapScript(const ProfileSnapshot& traps, std::string_view section) {
+  std::string script = traps.Value(section, "script");
   if (script.empty()) return "";
   LogAlways("executing " + script);
   std::string output;
@@ -87,7 +79,8 @@ BOOL BuildTrap(AsnObjectIdentifier* enterprise, AsnInteger32* genericTrap,
                AsnInteger32* specificTrap, AsnTimeticks* timeStamp, SnmpVarBindList* bindings) {
   Log("SnmpExtensionTrap");
   AgentState& state = State();
-  std::vector<std::string> sections = ReadSectionNames(state.settings.traps, kTrapSectionBuffer);
+  const std::shared_ptr<const ProfileSnapshot> traps = TrapFile();
+  const std::vector<std::string_view>& sections = traps->SectionNames();
   if (sections.empty() || state.TrapDue.load() != 1) return FALSE;
 
   *enterprise = Enterprise();
@@ -98,7 +91,7 @@ BOOL BuildTrap(AsnObjectIdentifier* enterprise, AsnInteger32* genericTrap,
   bool valueSeen = false;
   std::string lastValue;
   for (size_t i = 0; i < sections.size(); ++i) {
-    lastValue = RunTrapScript(sections[i]);
+    lastValue = RunTrapScript(*traps, sections[i]);
     valueSeen = valueSeen || !lastValue.empty();
     OidIds ids;
     string2oid(sections[i], ids);
@@ -110,7 +103,7 @@ BOOL BuildTrap(AsnObjectIdentifier* enterprise, AsnInteger32* genericTrap,
   state.TrapDue.store(0);
   if (!valueSeen) return FALSE;
 
-  Log("Sending trap, value: " + sections.back() + ", \"" + lastValue + "\"");
+  Log("Sending trap, value: " + std::string(sections.back()) + ", \"" + lastValue + "\"");
   built.HandTo(*bindings);
   return TRUE;
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <snmp.h>
+
+#include "agent/profile_file.h"
 
 namespace quillon {
 
 // The value text of one trap-file section: its script's trimmed output, or empty.
-std::string RunTrapScript(const std::string& section);
+std::string RunTrapScript(const ProfileSnapshot& traps, std::string_view section);
 
 // The body of SnmpExtensionTrap: TRUE with the due trap filled in, FALSE when there
 // is none. Once a due trap is handled its fixed fields are written, also when no

@@ -1,23 +1,15 @@
-// INI files read the way GetPrivateProfileStringA reads them on Windows:
-// - a section header is "[name]" after optional blanks; the name ends at the first
-//   ']' (or at the line end when there is none) and blanks inside the brackets are
-//   dropped; an entry is "key=value" with blanks around key and value dropped; a
-//   line that starts with ';' is a comment, and a line without '=' is no entry;
-// - names are compared without regard to case; spaces around the caller's section
-//   and key names are ignored;
-// - a repeated section is listed each time it appears, but only its first
-//   occurrence is searched for keys; a repeated key is listed each time, and its
-//   first occurrence gives the value;
-// - a value in matching single or double quotes loses them;
-// - a UTF-16LE file with its byte-order mark is read as text; a UTF-8 byte-order
-//   mark, which Windows would take as part of the first line, is dropped.
-// The file is read anew on every call: edits take effect at the next request.
+// INI files read the way GetPrivateProfileStringA reads them on Windows (the rules are
+// IniText's); spaces around the caller's section and key names are ignored, and a
+// UTF-16LE file with its byte-order mark is read as text while a UTF-8 byte-order mark,
+// which Windows would take as part of the first line, is dropped. The file is read
+// anew on every call: edits take effect at the next request.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "platform/ini_text.h"
 #include "platform/path.h"
 #include "platform/posix/utf16.h"
 #include "platform/profile.h"
@@ -26,53 +18,10 @@ namespace platform {
 
 namespace {
 
-constexpr std::string_view kLineBlanks = " \t\v\f\r";
-constexpr std::string_view kNameBlanks = " \t\v";
-
-std::string_view TrimSet(std::string_view text, std::string_view set) {
-  const size_t first = text.find_first_not_of(set);
+std::string_view TrimSpaces(std::string_view text) {
+  const size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(set) - first + 1);
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-struct IniLine {
-  enum Kind { kSection, kEntry, kOther } kind = kOther;
-  std::string_view name;
-  std::string_view value;
-};
-
-IniLine Classify(std::string_view raw) {
-  const std::string_view line = TrimSet(raw, kLineBlanks);
-  if (line.starts_with('[')) {
-    const std::string_view inside = line.substr(1, line.find(']') - 1);
-    return {IniLine::kSection, TrimSet(inside, kNameBlanks), {}};
-  }
-  if (line.starts_with(';')) return {};
-  const size_t equals = line.find('=');
-  if (equals == std::string_view::npos) return {};
-  return {IniLine::kEntry, TrimSet(line.substr(0, equals), kNameBlanks),
-          TrimSet(line.substr(equals + 1), kNameBlanks)};
-}
-
-// Calls visit(IniLine) for each line until it returns false.
-template <typename Visit>
-void ForEachLine(std::string_view text, Visit visit) {
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    if (!visit(Classify(text.substr(start, end - start)))) return;
-    start = end + 1;
-  }
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 bool ReadWholeFile(const char* fileName, std::string& content) {
@@ -137,42 +86,6 @@ class NameList {
   bool full_ = false;
 };
 
-uint32_t ListSections(std::string_view text, char* buffer, uint32_t size) {
-  NameList list(buffer, size);
-  ForEachLine(text, [&](const IniLine& line) {
-    return line.kind != IniLine::kSection || list.Add(line.name);
-  });
-  return list.Finish();
-}
-
-// Calls visit(IniLine) for each entry of the first section of that name.
-template <typename Visit>
-void ForEachEntry(std::string_view text, std::string_view section, Visit visit) {
-  bool inSection = false;
-  ForEachLine(text, [&](const IniLine& line) {
-    if (line.kind == IniLine::kSection) {
-      if (inSection) return false;
-      inSection = EqualIgnoringCase(line.name, section);
-      return true;
-    }
-    return !inSection || line.kind != IniLine::kEntry || visit(line);
-  });
-}
-
-uint32_t ListKeys(std::string_view text, std::string_view section, char* buffer, uint32_t size) {
-  NameList list(buffer, size);
-  ForEachEntry(text, section, [&](const IniLine& line) { return list.Add(line.name); });
-  return list.Finish();
-}
-
-std::string_view Unquoted(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
-}
-
 // The default loses its trailing spaces, as Windows returns it.
 std::string_view DefaultText(const char* defaultValue) {
   std::string_view text = defaultValue == nullptr ? "" : defaultValue;
@@ -190,25 +103,30 @@ uint32_t ProfileString(const char* section, const char* key, const char* default
     buffer[0] = '\0';
     return 0;
   }
-  std::string text;
-  const bool readable = ReadWholeFile(fileName, text);
+  std::string content;
+  const bool readable = ReadWholeFile(fileName, content);
+  const IniText text(readable ? std::move(content) : std::string());
   if (section == nullptr) {
-    if (!readable) return NameList(buffer, size).Finish();
-    return ListSections(text, buffer, size);
+    NameList list(buffer, size);
+    for (const IniText::Section& each : text.Sections()) {
+      if (!list.Add(each.name)) break;
+    }
+    return list.Finish();
   }
-  const std::string_view sectionName = TrimSet(section, " ");
+  const std::string_view sectionName = TrimSpaces(section);
   if (key == nullptr) {
-    if (!readable) return NameList(buffer, size).Finish();
-    return ListKeys(text, sectionName, buffer, size);
+    NameList list(buffer, size);
+    if (const IniText::Section* found = text.Find(sectionName)) {
+      for (const IniText::Entry& entry : found->entries) {
+        if (!list.Add(entry.key)) break;
+      }
+    }
+    return list.Finish();
   }
-  const std::string_view keyName = TrimSet(key, " ");
+  const std::string_view keyName = TrimSpaces(key);
   std::string_view result = DefaultText(defaultValue);
-  if (readable && !keyName.empty() && !keyName.starts_with(';')) {
-    ForEachEntry(text, sectionName, [&](const IniLine& line) {
-      if (!EqualIgnoringCase(line.name, keyName)) return true;
-      result = Unquoted(line.value);
-      return false;
-    });
+  if (!keyName.empty() && !keyName.starts_with(';')) {
+    result = text.Value(sectionName, keyName).value_or(result);
   }
   return CopyCut(result, buffer, size);
 }

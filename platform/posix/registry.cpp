@@ -1,17 +1,14 @@
 #include "platform/registry.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/file_system.h"
 #include "platform/posix/pdh/perflib.h"
 #include "platform/posix/registry_file.h"
 #include "platform/posix/utf16.h"
@@ -31,23 +28,14 @@ constexpr std::string_view kPerflibParent = "Software\\Microsoft\\Windows NT\\Cu
 // Everything in an access mask that asks to change the registry.
 constexpr uint32_t kWriteAccess = 0x0002 | 0x0004 | 0x0020 | 0x00010000 | 0x00040000 | 0x00080000;
 
-// What a file looked like when it was read, to notice that it changed.
-struct FileIdentity {
+// What the registry was read from, to notice that the file changed.
+struct LoadedFile {
   std::string path;
-  bool exists = false;
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  timespec modified{};
-
-  bool operator==(const FileIdentity& other) const {
-    return path == other.path && exists == other.exists && device == other.device &&
-           inode == other.inode && size == other.size && modified.tv_sec == other.modified.tv_sec &&
-           modified.tv_nsec == other.modified.tv_nsec;
-  }
+  ConfigFile file;
 };
 
 struct OpenedKey {
+  // Null below Perflib: the file is read only for keys that it holds.
   std::shared_ptr<const RegTree> tree;
   std::string path;  // lower case, below HKEY_LOCAL_MACHINE
 };
@@ -56,8 +44,7 @@ struct OpenedKey {
 // is unloaded: the agent reads its configuration at load and nothing after unload.
 struct RegistryState {
   std::mutex mutex;
-  FileIdentity loaded;
-  bool everLoaded = false;
+  LoadedFile loaded;
   std::shared_ptr<const RegTree> tree;
   std::unordered_map<RegKey, OpenedKey> handles;
   RegKey nextHandle = 0x100;
@@ -72,20 +59,6 @@ std::string RegistryFilePath(bool& explicitlySet) {
   const char* path = std::getenv("QUILLON_REGISTRY");
   explicitlySet = path != nullptr && *path != '\0';
   return explicitlySet ? path : kDefaultRegistryFile;
-}
-
-FileIdentity Identify(const std::string& path) {
-  FileIdentity identity;
-  identity.path = path;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-    identity.exists = true;
-    identity.device = info.st_dev;
-    identity.inode = info.st_ino;
-    identity.size = info.st_size;
-    identity.modified = info.st_mtim;
-  }
-  return identity;
 }
 
 bool IsPerflibPath(std::string_view path) {
@@ -104,48 +77,66 @@ void AnchorPerflib(RegTree& tree) {
   posix::EnsureRegKey(tree, std::string(kPerflibParent) + "\\Perflib");
 }
 
-std::shared_ptr<const RegTree> ReadRegistryFile(const FileIdentity& identity, bool explicitlySet) {
+// The tree a file gives; a file that is not there gives only the Perflib key. Its
+// problems go to the standard error, where the service stand-in shows them.
+std::shared_ptr<const RegTree> ParseRegistryFile(const std::string& path, bool explicitlySet,
+                                                 const ConfigFile& file) {
   RegTree tree;
-  if (identity.exists) {
-    std::ifstream file(identity.path, std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    const std::string& name = identity.path;
-    if (!file.good() && !file.eof()) {
-      std::cerr << name << ": cannot read the registry file\n";
-    } else if (posix::IsUtf16BigEndian(content)) {
-      std::cerr << name << ":1: UTF-16 big-endian is not supported; save the file as UTF-16LE\n";
+  if (file.status == ConfigFile::kRead) {
+    if (posix::IsUtf16BigEndian(file.bytes)) {
+      std::cerr << path << ":1: UTF-16 big-endian is not supported; save the file as UTF-16LE\n";
     } else {
-      tree = posix::ParseRegFile(posix::DecodeTextFile(std::move(content)),
+      tree = posix::ParseRegFile(posix::DecodeTextFile(file.bytes),
                                  [&](int line, const std::string& problem) {
-                                   std::cerr << name << ':' << line << ": " << problem << '\n';
+                                   std::cerr << path << ':' << line << ": " << problem << '\n';
                                  });
     }
-  } else if (explicitlySet) {
-    std::cerr << identity.path << ": registry file not found\n";
+  } else if (file.status == ConfigFile::kMissing && explicitlySet) {
+    std::cerr << path << ": registry file not found\n";
   }
   AnchorPerflib(tree);
   return std::make_shared<const RegTree>(std::move(tree));
 }
 
-// The tree of the file as it is now, read again when it changed. Caller holds the lock.
+// True while what was read is still what the file holds: one stat.
+bool StillCurrent(const LoadedFile& loaded, const std::string& path) {
+  if (!loaded.file.settled || loaded.path != path) return false;
+  FileIdentity now;
+  const bool there = IdentifyFile(path, now);
+  return there == (loaded.file.status != ConfigFile::kMissing) &&
+         (!there || now == loaded.file.identity);
+}
+
+// The tree of the file as it is now. A file read again with the same contents (it
+// changed too recently to trust its identity) keeps its tree, and its problems are
+// not reported twice. Caller holds the lock.
 std::shared_ptr<const RegTree> CurrentTree(RegistryState& state) {
   bool explicitlySet = false;
-  FileIdentity identity = Identify(RegistryFilePath(explicitlySet));
-  if (!state.everLoaded || !(identity == state.loaded)) {
-    state.tree = ReadRegistryFile(identity, explicitlySet);
-    state.loaded = std::move(identity);
-    state.everLoaded = true;
-  }
+  const std::string path = RegistryFilePath(explicitlySet);
+  if (state.tree != nullptr && StillCurrent(state.loaded, path)) return state.tree;
+  ConfigFile file = ReadConfigFile(path);
+  const bool same = state.tree != nullptr && state.loaded.path == path &&
+                    state.loaded.file.status == file.status &&
+                    state.loaded.file.bytes == file.bytes;
+  if (!same) state.tree = ParseRegistryFile(path, explicitlySet, file);
+  state.loaded = LoadedFile{path, std::move(file)};
   return state.tree;
 }
 
+std::shared_ptr<const RegTree> LoadedTree() {
+  RegistryState& state = State();
+  std::lock_guard lock(state.mutex);
+  return CurrentTree(state);
+}
+
 // The key behind a handle; false for a handle that is not open. The counter
-// provider is asked outside the lock, so only this step holds it.
+// provider is asked outside the lock, so only this step holds it. The root's tree
+// is read when a key outside Perflib needs it (WithTree).
 bool Resolve(RegKey key, OpenedKey& out) {
   RegistryState& state = State();
   std::lock_guard lock(state.mutex);
   if (key == kHKeyLocalMachine) {
-    out = OpenedKey{CurrentTree(state), ""};
+    out = OpenedKey{nullptr, ""};
     return true;
   }
   auto it = state.handles.find(key);
@@ -163,6 +154,11 @@ std::string PerflibSubkeyOf(std::string_view path) {
     if (LowerCase(name) == tail) return name;
   }
   return {};
+}
+
+// A key outside Perflib gets the file's tree as it is now.
+void WithTree(OpenedKey& key) {
+  if (key.tree == nullptr && !IsPerflibPath(key.path)) key.tree = LoadedTree();
 }
 
 bool KeyExists(const OpenedKey& key) {
@@ -207,6 +203,7 @@ int32_t OpenRegKey(RegKey key, const std::string& subKey, uint32_t access, RegKe
     }
     rest.remove_prefix(std::min(end + 1, rest.size()));
   }
+  WithTree(child);
   if (!KeyExists(child)) return kErrorFileNotFound;
   if ((access & kWriteAccess) != 0) return kErrorAccessDenied;
   RegistryState& state = State();
@@ -222,6 +219,7 @@ int32_t QueryRegValue(RegKey key, const std::string& valueName, uint32_t* type, 
   if (data != nullptr && size == nullptr) return kErrorInvalidParameter;
   OpenedKey opened;
   if (!Resolve(key, opened)) return kErrorInvalidHandle;
+  WithTree(opened);
   posix::RegValueData value;
   if (!FindValue(opened, valueName, value)) return kErrorFileNotFound;
   if (type != nullptr) *type = value.type;
@@ -241,6 +239,7 @@ int32_t EnumRegKey(RegKey key, uint32_t index, char* name, uint32_t* nameSize) {
   if (name == nullptr || nameSize == nullptr) return kErrorInvalidParameter;
   OpenedKey opened;
   if (!Resolve(key, opened)) return kErrorInvalidHandle;
+  WithTree(opened);
   const std::vector<std::string> subkeys = Subkeys(opened);
   if (index >= subkeys.size()) return kErrorNoMoreItems;
   const std::string& subkey = subkeys[index];
@@ -253,6 +252,7 @@ int32_t EnumRegKey(RegKey key, uint32_t index, char* name, uint32_t* nameSize) {
 int32_t QueryRegKeyInfo(RegKey key, uint32_t* subKeyCount, uint32_t* maxSubKeyLength) {
   OpenedKey opened;
   if (!Resolve(key, opened)) return kErrorInvalidHandle;
+  WithTree(opened);
   const std::vector<std::string> subkeys = Subkeys(opened);
   if (subKeyCount != nullptr) *subKeyCount = static_cast<uint32_t>(subkeys.size());
   if (maxSubKeyLength != nullptr) {

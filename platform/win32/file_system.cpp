@@ -2,14 +2,97 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
+
 #include "platform/path.h"
 
 namespace platform {
 
-bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(LocalPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+namespace {
+
+// Longer than any file system's timestamp tick (FAT's two seconds included), in the
+// 100-nanosecond units of a FILETIME.
+constexpr int64_t kTimestampTick = 20'000'000;
+
+int64_t Ticks(const FILETIME& time) {
+  return static_cast<int64_t>(static_cast<uint64_t>(time.dwHighDateTime) << 32 |
+                              time.dwLowDateTime);
 }
+
+uint64_t Size(DWORD high, DWORD low) { return static_cast<uint64_t>(high) << 32 | low; }
+
+bool Settled(const FileIdentity& identity) {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  return Ticks(now) - identity.modified > kTimestampTick;
+}
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+         error == ERROR_INVALID_NAME;
+}
+
+// Closes the handle however the read ends.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  ~FileHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// The checks and the read; fills file.refusal when the file is not to be used.
+void ReadChecked(const std::string& path, ConfigFile& file) {
+  if (!IdentifyFile(path, file.identity)) return;
+  FileHandle handle(CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (!IsMissing(error)) file.refusal = "cannot be opened: error " + std::to_string(error);
+    return;
+  }
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK) {
+    file.refusal = "not a regular file";
+    return;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle.get(), &info)) {
+    file.refusal = "cannot be examined: error " + std::to_string(GetLastError());
+    return;
+  }
+  file.identity.size = Size(info.nFileSizeHigh, info.nFileSizeLow);
+  file.identity.modified = Ticks(info.ftLastWriteTime);
+  file.identity.changed = Ticks(info.ftCreationTime);
+  if (file.identity.size > kConfigFileLimit) {
+    file.refusal = "larger than 64 MiB";
+    return;
+  }
+  char chunk[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr)) {
+      file.refusal = "cannot be read: error " + std::to_string(GetLastError());
+      return;
+    }
+    if (got == 0) break;
+    if (file.bytes.size() + got > kConfigFileLimit) {
+      file.refusal = "larger than 64 MiB";
+      return;
+    }
+    file.bytes.append(chunk, got);
+  }
+  file.status = ConfigFile::kRead;
+}
+
+}  // namespace
 
 uint32_t AppendToFile(const std::string& path, std::string_view text) {
   const std::string local = LocalPath(path);
@@ -36,6 +119,44 @@ uint32_t AppendToFile(const std::string& path, std::string_view text) {
   }
   CloseHandle(file);
   return result;
+}
+
+bool IdentifyFile(const std::string& path, FileIdentity& identity) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(LocalPath(path).c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  identity = FileIdentity{};
+  identity.size = Size(data.nFileSizeHigh, data.nFileSizeLow);
+  identity.modified = Ticks(data.ftLastWriteTime);
+  identity.changed = Ticks(data.ftCreationTime);
+  return true;
+}
+
+// Windows leaves who may write to the file to its access control lists.
+ConfigFile ReadConfigFile(const std::string& path) {
+  ConfigFile file;
+  ReadChecked(LocalPath(path), file);
+  if (!file.refusal.empty()) {
+    file.status = ConfigFile::kRefused;
+    file.bytes.clear();
+  }
+  file.settled = Settled(file.identity);
+  return file;
+}
+
+// GetPrivateProfileStringA reads a UTF-16LE file with its mark in the ANSI code page and
+// takes anything else as it stands.
+std::string ProfileTextOf(std::string bytes) {
+  if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return bytes;
+  const auto* wide = reinterpret_cast<const wchar_t*>(bytes.data() + 2);
+  const int units = static_cast<int>((bytes.size() - 2) / 2);
+  if (units == 0) return {};
+  const int needed = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, units, text.data(), needed, nullptr, nullptr);
+  return text;
 }
 
 }  // namespace platform

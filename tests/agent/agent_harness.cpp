@@ -1,10 +1,14 @@
 #include "tests/agent/agent_harness.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <utility>
 
 namespace quillon_test {
 
@@ -115,6 +119,30 @@ BOOL AgentTest::Get(Bindings& bindings) {
 
 BOOL AgentTest::GetNext(Bindings& bindings) {
   return agent_->Query(SNMP_PDU_GETNEXT, bindings.List(), &errorStatus_, &errorIndex_);
+}
+
+FifoUnblocker::FifoUnblocker(std::filesystem::path fifo)
+    : fifo_(std::move(fifo)), thread_([this] { Run(); }) {}
+
+FifoUnblocker::~FifoUnblocker() {
+  {
+    std::lock_guard lock(mutex_);
+    done_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
+}
+
+void FifoUnblocker::Run() {
+  std::unique_lock lock(mutex_);
+  auto finished = [this] { return done_; };
+  if (wake_.wait_for(lock, std::chrono::seconds(10), finished)) return;
+  fired_ = true;
+  // Every blocked open in turn, until the test is done.
+  do {
+    const int fd = open(fifo_.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) close(fd);
+  } while (!wake_.wait_for(lock, std::chrono::milliseconds(100), finished));
 }
 
 std::string ProcFixture(const std::string& name) {

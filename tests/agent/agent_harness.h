@@ -1,8 +1,12 @@
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -52,6 +56,29 @@ class AgentTest : public ::testing::Test {
   AsnObjectIdentifier region_{};
   AsnInteger32 errorStatus_ = -1;
   AsnInteger32 errorIndex_ = -1;
+};
+
+// Opens and closes the writing end of a FIFO again and again once ten seconds have
+// passed, which ends every read that blocks on it, so that a reader that would hang
+// fails the test instead of hanging it.
+class FifoUnblocker {
+ public:
+  explicit FifoUnblocker(std::filesystem::path fifo);
+  ~FifoUnblocker();
+  FifoUnblocker(const FifoUnblocker&) = delete;
+  FifoUnblocker& operator=(const FifoUnblocker&) = delete;
+  // True when the ten seconds passed: something blocked.
+  bool Fired() const { return fired_; }
+
+ private:
+  void Run();
+
+  std::filesystem::path fifo_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool done_ = false;
+  std::atomic<bool> fired_{false};
+  std::thread thread_;
 };
 
 // A counter fixture tree of the counter provider.

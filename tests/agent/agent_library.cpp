@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
@@ -16,10 +17,17 @@ Function Resolve(void* handle, const char* name) {
   return reinterpret_cast<Function>(symbol);
 }
 
+// The library built with these sources; a benchmark may name another build of it in
+// $QUILLON_AGENT_LIBRARY, to compare the two.
+const char* AgentLibraryPath() {
+  const char* chosen = std::getenv("QUILLON_AGENT_LIBRARY");
+  return chosen != nullptr && *chosen != '\0' ? chosen : QUILLON_AGENT_LIBRARY;
+}
+
 }  // namespace
 
 LoadedAgent::LoadedAgent() {
-  handle_ = dlopen(QUILLON_AGENT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+  handle_ = dlopen(AgentLibraryPath(), RTLD_NOW | RTLD_LOCAL);
   if (handle_ == nullptr) throw std::runtime_error(dlerror());
   Init = Resolve<PFNSNMPEXTENSIONINIT>(handle_, "SnmpExtensionInit");
   Query = Resolve<PFNSNMPEXTENSIONQUERY>(handle_, "SnmpExtensionQuery");
@@ -34,7 +42,7 @@ LoadedAgent::~LoadedAgent() {
 bool LoadedAgent::Unload() {
   if (handle_ == nullptr || dlclose(handle_) != 0) return false;
   handle_ = nullptr;
-  void* still = dlopen(QUILLON_AGENT_LIBRARY, RTLD_NOW | RTLD_NOLOAD);
+  void* still = dlopen(AgentLibraryPath(), RTLD_NOW | RTLD_NOLOAD);
   if (still == nullptr) return true;
   dlclose(still);
   return false;

@@ -1,4 +1,5 @@
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -146,6 +147,56 @@ TEST_F(TrapTest, EverySectionOfALargeTrapFileIsSent) {
   ASSERT_EQ(trap.bindings.size(), 301u);
   EXPECT_EQ(trap.bindings[299], "1.3.6.1.4.1.15.7.300 = OCTET STRING \"\"");
   EXPECT_EQ(trap.bindings[300], "1.3.6.1.4.1.15.8.1 = OCTET STRING \"last\"");
+}
+
+TEST_F(TrapTest, ThousandSectionsAreSentWithTheirWholeNames) {
+  std::string traps;
+  for (int i = 1; i <= 1000; ++i) traps += "[1.3.6.1.4.1.15.7." + std::to_string(i) + "]\r\n";
+  traps += "[1.3.6.1.4.1.15.7.1001]\r\nscript=echo last\r\n";
+  Start(traps, 50);
+  ASSERT_TRUE(WaitForTick(5000));
+  TrapResult trap = CallTrap();
+  ASSERT_EQ(trap.sent, TRUE);
+  ASSERT_EQ(trap.bindings.size(), 1001u);
+  for (size_t i = 0; i < 1000; ++i) {
+    ASSERT_EQ(trap.bindings[i],
+              "1.3.6.1.4.1.15.7." + std::to_string(i + 1) + " = OCTET STRING \"\"");
+  }
+  EXPECT_EQ(trap.bindings[1000], "1.3.6.1.4.1.15.7.1001 = OCTET STRING \"last\"");
+}
+
+// A trap file that others can write would let them run scripts as the service.
+TEST_F(TrapTest, ATrapFileOthersCanWriteRunsNoScript) {
+  const std::filesystem::path marker = dir_ / "ran";
+  Start("[1.3.6.1.4.1.15.7.1]\r\nscript=touch " + marker.string() + "\r\n", 50);
+  ASSERT_EQ(chmod(trapsPath_.c_str(), 0646), 0);
+  ASSERT_TRUE(WaitForTick(5000));
+  ClearLog();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(CallTrap().sent, FALSE);
+  const std::string warnings = testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(std::filesystem::exists(marker));
+  const std::string why = "writable by group or others (mode 0646)";
+  EXPECT_EQ(warnings,
+            "warning: " + trapsPath_.string() + ": " + why + "; the file is treated as missing\n");
+  EXPECT_EQ(LogLines(), (Lines{"SnmpExtensionTrap", "trap file " + trapsPath_.string() + ": " +
+                                                        why + "; treated as missing"}));
+  Unload();
+
+  // Found so at start, it is no trap file: no timer, no event.
+  trapEvent_ = nullptr;
+  ASSERT_EQ(LoadAndInit(), TRUE);
+  EXPECT_EQ(trapEvent_, nullptr);
+}
+
+TEST_F(TrapTest, AFifoInPlaceOfTheTrapFileSendsNothingAndNeverBlocks) {
+  Start("[1.3.6.1.4.1.15.7.1]\r\nscript=echo 1\r\n", 50);
+  std::filesystem::remove(trapsPath_);
+  ASSERT_EQ(mkfifo(trapsPath_.c_str(), 0600), 0);
+  ASSERT_TRUE(WaitForTick(5000));
+  FifoUnblocker unblocker(trapsPath_);
+  EXPECT_EQ(CallTrap().sent, FALSE);
+  EXPECT_FALSE(unblocker.Fired()) << "the trap blocked on the FIFO";
 }
 
 TEST_F(TrapTest, PeriodBelowOneMillisecondFallsBackToTheDefault) {

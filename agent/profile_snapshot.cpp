@@ -1,0 +1,44 @@
+#include "agent/profile_snapshot.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace quillon {
+
+namespace {
+
+// The longest value that a 2048-byte buffer holds with its terminating zero.
+constexpr size_t kValueLimit = 2047;
+
+}  // namespace
+
+ProfileSnapshot::ProfileSnapshot(std::string text, platform::ConfigFile::Status status,
+                                 std::string refusal)
+    : status_(status), refusal_(std::move(refusal)), text_(std::move(text)) {
+  // A name with a zero byte in it reads as the names on either side of the zero, as in
+  // the profile reader's list of zero-terminated names; an empty name is not listed.
+  for (const platform::IniText::Section& section : text_.Sections()) {
+    std::string_view rest = section.name;
+    while (!rest.empty()) {
+      const std::string_view name = rest.substr(0, rest.find('\0'));
+      if (!name.empty()) {
+        firstPosition_.emplace(name, names_.size());
+        names_.push_back(name);
+      }
+      rest.remove_prefix(std::min(name.size() + 1, rest.size()));
+    }
+  }
+}
+
+std::optional<size_t> ProfileSnapshot::FirstPosition(std::string_view name) const {
+  const auto found = firstPosition_.find(name);
+  if (found == firstPosition_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::string ProfileSnapshot::Value(std::string_view section, std::string_view key) const {
+  const std::string_view value = text_.Value(section, key).value_or("").substr(0, kValueLimit);
+  return std::string(value.substr(0, value.find('\0')));
+}
+
+}  // namespace quillon

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/ini_text.h"
+
+namespace quillon {
+
+// One version of the counters file or the trap file, parsed once and never changed
+// afterwards. It answers what the profile reader answers for that version.
+class ProfileSnapshot {
+ public:
+  // text: the decoded file, empty unless it was read.
+  ProfileSnapshot(std::string text, platform::ConfigFile::Status status, std::string refusal);
+
+  platform::ConfigFile::Status Status() const { return status_; }
+  bool Present() const { return status_ == platform::ConfigFile::kRead; }
+  // Why a file that is there is treated as missing; empty otherwise.
+  const std::string& Refusal() const { return refusal_; }
+
+  // Every section name in file order, however many there are; repeats included, and
+  // a name as the profile reader's list of zero-terminated names shows it.
+  const std::vector<std::string_view>& SectionNames() const { return names_; }
+  // The decoded text it was parsed from.
+  const std::string& Text() const { return text_.Text(); }
+  // Where the first name equal to this one (byte for byte) stands in SectionNames.
+  std::optional<size_t> FirstPosition(std::string_view name) const;
+  // A key of the first section of that name (names compared without regard to case),
+  // as the profile reader hands it to a 2048-byte buffer: empty when absent, cut to
+  // 2047 characters and at a zero byte.
+  std::string Value(std::string_view section, std::string_view key) const;
+
+ private:
+  platform::ConfigFile::Status status_;
+  std::string refusal_;
+  platform::IniText text_;
+  std::vector<std::string_view> names_;
+  std::unordered_map<std::string_view, size_t> firstPosition_;
+};
+
+}  // namespace quillon

@@ -1,0 +1,89 @@
+#include "platform/ini_text.h"
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// Blanks around a line.
+bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
+// Blanks around a name or a value.
+bool IsNameBlank(char c) { return c == ' ' || c == '\t' || c == '\v'; }
+
+template <typename IsBlank>
+std::string_view Trim(std::string_view text, IsBlank isBlank) {
+  size_t first = 0;
+  while (first < text.size() && isBlank(text[first])) ++first;
+  size_t last = text.size();
+  while (last > first && isBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+std::string_view Unquoted(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+}  // namespace
+
+size_t IniText::CaseInsensitiveHash::operator()(std::string_view text) const {
+  uint64_t hash = 14695981039346656037ull;
+  for (char c : text) hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 1099511628211ull;
+  return static_cast<size_t>(hash);
+}
+
+bool IniText::CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+IniText::IniText(std::string text) : text_(std::move(text)) {
+  const std::string_view all = text_;
+  size_t start = 0;
+  while (start < all.size()) {
+    const char* newline =
+        static_cast<const char*>(std::memchr(all.data() + start, '\n', all.size() - start));
+    const size_t end = newline == nullptr ? all.size() : static_cast<size_t>(newline - all.data());
+    const std::string_view line = Trim(all.substr(start, end - start), IsLineBlank);
+    start = end + 1;
+    if (line.starts_with('[')) {
+      const std::string_view name = Trim(line.substr(1, line.find(']') - 1), IsNameBlank);
+      first_.emplace(name, sections_.size());
+      sections_.push_back({name, {}});
+      continue;
+    }
+    if (sections_.empty() || line.starts_with(';')) continue;
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    sections_.back().entries.push_back({Trim(line.substr(0, equals), IsNameBlank),
+                                        Unquoted(Trim(line.substr(equals + 1), IsNameBlank))});
+  }
+}
+
+const IniText::Section* IniText::Find(std::string_view name) const {
+  const auto found = first_.find(name);
+  return found == first_.end() ? nullptr : &sections_[found->second];
+}
+
+std::optional<std::string_view> IniText::Value(std::string_view section,
+                                               std::string_view key) const {
+  const Section* found = Find(section);
+  if (found == nullptr) return std::nullopt;
+  for (const Entry& entry : found->entries) {
+    if (CaseInsensitiveEqual()(entry.key, key)) return entry.value;
+  }
+  return std::nullopt;
+}
+
+}  // namespace platform
