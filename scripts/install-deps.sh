@@ -7,6 +7,7 @@ packages=(
   libgtest-dev
   g++-mingw-w64-i686
   libsnmp-dev snmp snmpd snmptrapd
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()
