@@ -19,28 +19,21 @@ std::string Content(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-TEST(FuzzRegressions, EveryInputDirectoryNamesATarget) {
-  for (const fs::directory_entry& entry : fs::directory_iterator(kInputs)) {
-    if (!entry.is_directory()) continue;
-    EXPECT_NE(quillon::fuzz::FindFuzzInput(entry.path().filename().string()), nullptr)
-        << entry.path();
+// A directory per target; an input that crashes ends the program, one that breaks
+// a promise of its reader aborts it.
+TEST(FuzzRegressions, InputsThatOnceBrokeATargetAreReadSafely) {
+  int replayed = 0;
+  for (const fs::directory_entry& dir : fs::directory_iterator(kInputs)) {
+    if (!dir.is_directory()) continue;
+    const auto* input = quillon::fuzz::FindFuzzInput(dir.path().filename().string());
+    ASSERT_NE(input, nullptr) << dir.path() << " names no fuzz target";
+    for (const fs::directory_entry& file : fs::directory_iterator(dir.path())) {
+      SCOPED_TRACE(file.path().string());
+      input->run(Content(file.path()));
+      ++replayed;
+    }
   }
+  EXPECT_GT(replayed, 0);
 }
-
-class Replay : public testing::TestWithParam<quillon::fuzz::FuzzInput> {};
-
-TEST_P(Replay, InputsThatOnceFailedAreReadSafely) {
-  const fs::path dir = kInputs / GetParam().name;
-  if (!fs::exists(dir)) GTEST_SKIP() << "no input has broken this target";
-  for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-    SCOPED_TRACE(entry.path().string());
-    GetParam().run(Content(entry.path()));
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(Targets, Replay, testing::ValuesIn(quillon::fuzz::FuzzInputs()),
-                         [](const testing::TestParamInfo<quillon::fuzz::FuzzInput>& info) {
-                           return std::string(info.param.name);
-                         });
 
 }  // namespace
