@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 #include "fuzz/fuzz_inputs.h"
 #include "platform/posix/pdh/object_model.h"
