@@ -16,6 +16,7 @@ packages=(
   g++-mingw-w64-i686
   libsnmp-dev snmp snmpd snmptrapd
   dpkg-dev file systemd groff-base
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev
 )
 
 case "${1:-}" in

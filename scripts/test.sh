@@ -14,6 +14,9 @@ cmake --build --preset mingw
 
 ctest --preset linux -j 2
 
+# Every reader of outside input under libFuzzer, 15 s each.
+"$(pwd)/scripts/fuzz.sh" 15
+
 if [[ "${1:-}" == "--asan" ]]; then
   cmake --preset linux-asan
   cmake --build --preset linux-asan

@@ -1,139 +1,138 @@
-// Figures for snmp-exthost serving the real agent: GET latency beside snmpd's own
-// answers, a walk of 1000 constant rows, and resident memory after 100 and 10,000 GETs.
-
-// clang-format off
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
-// clang-format on
-
-#include <signal.h>
-
-#include <chrono>
+// snmp-exthost serving the agent beside net-snmp's snmpd serving its own tree, both on
+// loopback, started here: walk rates over 100, 1,000 and 10,000 constant rows, server
+// CPU per GET and per GETNEXT (from /proc/PID/stat), resident memory over 100,000
+// requests. Each figure is the median of interleaved runs, each run capped in time,
+// so the bench ends in a few minutes even when a server is slow.
+// Run: build/bench/host/exthost_bench
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "e2e_support.h"
+#include "manager.h"
+#include "servers.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using bench::Manager;
+using bench::Oid;
+using bench::Seconds;
+using bench::Server;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kLatencyRequests = 500;
-constexpr int kWalkRows = 1000;
+constexpr int kRuns = 5;
+constexpr int kSizes[] = {100, 1000, 10000};
+constexpr Seconds kWalkLimit{6};
+constexpr Seconds kCpuLimit{1.5};
+constexpr int kRssRequests = 100'000;
+constexpr Seconds kRssLimit{90};
 
-std::vector<oid> ParseOid(const std::string& text) {
-  std::vector<oid> ids;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('.', start);
-    if (end == std::string::npos) end = text.size();
-    ids.push_back(std::stoul(text.substr(start, end - start)));
-    start = end + 1;
-  }
-  return ids;
-}
+// The host answers GETNEXT only from its region's base or from a row, so its walks
+// start at the base, as a manager's would.
+constexpr const char* kHostRegion = "1.3.6.1.4.1.15";
+constexpr const char* kHostRows = "1.3.6.1.4.1.15.1";
+constexpr const char* kSnmpdRows = "1.3.6.1.4.1.8072.9999.1";
+constexpr const char* kHostCounterRow = "1.3.6.1.4.1.15.2.0";
+constexpr const char* kMemAvailReal = "1.3.6.1.4.1.2021.4.6.0";
 
-class Manager {
- public:
-  explicit Manager(const std::string& target) {
-    netsnmp_session settings;
-    snmp_sess_init(&settings);
-    peer_ = target;
-    settings.peername = peer_.data();
-    settings.version = SNMP_VERSION_2c;
-    settings.community = reinterpret_cast<u_char*>(community_.data());
-    settings.community_len = community_.size();
-    settings.timeout = 5000000;
-    settings.retries = 0;
-    session_ = snmp_sess_open(&settings);
-    if (session_ == nullptr) throw std::runtime_error("cannot open a session to " + target);
-  }
-  ~Manager() { snmp_sess_close(session_); }
-
-  // One request; the answer's first binding as its OID, or empty when there is none.
-  std::vector<oid> Ask(int command, const std::vector<oid>& name, std::string* value = nullptr) {
-    netsnmp_pdu* request = snmp_pdu_create(command);
-    snmp_add_null_var(request, name.data(), name.size());
-    netsnmp_pdu* response = nullptr;
-    std::vector<oid> answered;
-    if (snmp_sess_synch_response(session_, request, &response) == STAT_SUCCESS &&
-        response->errstat == SNMP_ERR_NOERROR && response->variables != nullptr &&
-        response->variables->type != SNMP_ENDOFMIBVIEW &&
-        response->variables->type != SNMP_NOSUCHOBJECT) {
-      const netsnmp_variable_list* variable = response->variables;
-      answered.assign(variable->name, variable->name + variable->name_length);
-      if (value != nullptr) {
-        char text[512];
-        snprint_value(text, sizeof text, variable->name, variable->name_length, variable);
-        *value = text;
-      }
-    }
-    if (response != nullptr) snmp_free_pdu(response);
-    return answered;
-  }
-
-  // Mean time of `count` GETs of one OID, in microseconds.
-  double MeanGetMicros(const std::string& name, int count) {
-    const std::vector<oid> ids = ParseOid(name);
-    if (Ask(SNMP_MSG_GET, ids).empty()) throw std::runtime_error("no answer for " + name);
-    const auto start = Clock::now();
-    for (int i = 0; i < count; ++i) Ask(SNMP_MSG_GET, ids);
-    return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / count;
-  }
-
- private:
-  std::string peer_;
-  std::string community_ = "public";
-  void* session_ = nullptr;
-};
-
-long ResidentKilobytes(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  }
-  return -1;
-}
-
-// A drive c: with the given counters file and a registry naming it.
-e2e::Environment AgentSetup(const e2e::TempDir& dir, const std::string& counters) {
-  fs::create_directories(dir / "quillon");
-  e2e::WriteFile(dir / "quillon" / "counters.ini", counters);
-  e2e::WriteFile(dir / "quillon.reg",
-                 "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion]\n"
-                 "\"counters\"=\"c:\\\\quillon\\\\counters.ini\"\n");
-  return {{"QUILLON_DRIVE_C", dir.Path().string()},
-          {"QUILLON_REGISTRY", (dir / "quillon.reg").string()}};
-}
-
-std::string ConstantRows(int count) {
+std::string HostRows(int count) {
   std::string text;
   for (int i = 1; i <= count; ++i) {
-    text += "[1.3.6.1.4.1.15.1." + std::to_string(i) + ".0]\ntype=string\ncounter=row " +
-            std::to_string(i) + "\n\n";
+    text += '[' + std::string(kHostRows) + '.' + std::to_string(i) +
+            ".0]\ntype=string\ncounter=row " + std::to_string(i) + "\n\n";
   }
   return text;
 }
 
-// Walks the region with GETNEXT from its base: rows seen and seconds taken.
-std::pair<int, double> Walk(Manager& manager, const std::string& base) {
-  const std::vector<oid> region = ParseOid(base);
-  std::vector<oid> next = region;
-  int rows = 0;
-  const auto start = Clock::now();
-  while (true) {
-    next = manager.Ask(SNMP_MSG_GETNEXT, next);
-    if (next.size() < region.size() || !std::equal(region.begin(), region.end(), next.begin()))
-      break;
-    ++rows;
+std::string SnmpdRows(int count) {
+  // Logging each request would cost snmpd time that the host does not spend.
+  std::string text = "rocommunity public 127.0.0.1\ndontLogTCPWrappersConnects yes\n";
+  for (int i = 1; i <= count; ++i) {
+    text += "override ." + std::string(kSnmpdRows) + '.' + std::to_string(i) +
+            ".0 octet_str \"row " + std::to_string(i) + "\"\n";
   }
-  return {rows, std::chrono::duration<double>(Clock::now() - start).count()};
+  return text;
+}
+
+struct Pair {
+  std::unique_ptr<Server> host;
+  std::unique_ptr<Server> snmpd;
+};
+
+// Server CPU per request in microseconds, asking until the time limit.
+double CpuPerRequest(Server& server, const std::function<void(Manager&)>& ask) {
+  const double cpuBefore = bench::ProcessCpuSeconds(server.Pid());
+  const auto start = Clock::now();
+  int requests = 0;
+  for (; Clock::now() - start < kCpuLimit; ++requests) ask(server.Session());
+  return (bench::ProcessCpuSeconds(server.Pid()) - cpuBefore) * 1e6 / std::max(requests, 1);
+}
+
+double CpuPerGet(Server& server, const Oid& name) {
+  return CpuPerRequest(server, [&](Manager& manager) { manager.Ask(SNMP_MSG_GET, name); });
+}
+
+// GETNEXT row after row, from the first again after the last.
+double CpuPerGetNext(Server& server) {
+  Oid current = server.WalkRoot();
+  return CpuPerRequest(server, [&](Manager& manager) {
+    current = manager.Ask(SNMP_MSG_GETNEXT, current);
+    if (!bench::Within(current, server.WalkRoot())) current = server.WalkRoot();
+  });
+}
+
+// One line of the table: a sample of each server per run.
+struct Measure {
+  std::string name;
+  std::function<double(Server&)> sample;
+  Server* host;
+  Server* snmpd;
+  std::vector<double> hostSamples{};
+  std::vector<double> snmpdSamples{};
+  std::string note{};
+};
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? 0 : values[values.size() / 2];
+}
+
+std::string Grouped(double value, bool whole = false) {
+  if (value < 100 && !whole) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+  }
+  std::string digits = std::to_string(static_cast<long long>(value + 0.5));
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, ",");
+  return digits;
+}
+
+void PrintRow(const std::string& name, double host, double snmpd, const std::string& note) {
+  char ratio[32];
+  std::snprintf(ratio, sizeof ratio, "%.2f", snmpd > 0 ? host / snmpd : 0);
+  std::printf("| %s | %s%s | %s | %s |\n", name.c_str(), Grouped(host).c_str(), note.c_str(),
+              Grouped(snmpd).c_str(), ratio);
+}
+
+// 100,000 GETs over the rows: resident memory before and after, in kB.
+struct Resident {
+  long start = 0;
+  long after = 0;
+  int requests = 0;
+};
+
+Resident ResidentOverRequests(Server& server) {
+  Resident resident{bench::ResidentKilobytes(server.Pid())};
+  const auto start = Clock::now();
+  for (; resident.requests < kRssRequests && Clock::now() - start < kRssLimit;
+       ++resident.requests) {
+    server.Session().Ask(SNMP_MSG_GET, server.Row(resident.requests % 100 + 1));
+  }
+  resident.after = bench::ResidentKilobytes(server.Pid());
+  return resident;
 }
 
 }  // namespace
@@ -143,57 +142,75 @@ int main() {
   netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
   init_snmp("exthost-bench");
 
-  e2e::TempDir dir;
-  const std::string rows =
-      "[1.3.6.1.4.1.15.1.0]\ntype=string\ncounter=constant\n\n"
-      "[1.3.6.1.4.1.15.2.0]\ncounter=Memory\\Available MBytes\nflag=norefresh\n";
-  e2e::Host host(QUILLON_AGENT_PATH, dir, AgentSetup(dir, rows));
-  if (!host.Started()) {
-    std::fprintf(stderr, "snmp-exthost did not start:\n%s", host.Program().Err().c_str());
-    return 1;
+  std::vector<Pair> bySize;
+  for (int size : kSizes) {
+    bySize.push_back({Server::Host(HostRows(size), kHostRegion, kHostRows),
+                      Server::Snmpd(SnmpdRows(size), kSnmpdRows, kSnmpdRows)});
   }
-  const int snmpdPort = e2e::FreeUdpPort();
-  e2e::WriteFile(dir / "snmpd.conf", "rocommunity public 127.0.0.1\n");
-  e2e::Process snmpd({SNMPD_PATH, "-f", "-C", "-c", (dir / "snmpd.conf").string(), "-Lf",
-                      (dir / "snmpd.log").string(), "udp:127.0.0.1:" + std::to_string(snmpdPort)},
-                     dir.Path(), "snmpd", {{"MIBS", ""}});
-  Manager toHost(host.Target());
-  Manager toSnmpd("127.0.0.1:" + std::to_string(snmpdPort));
-  e2e::WaitFor([&] { return !toSnmpd.Ask(SNMP_MSG_GET, ParseOid("1.3.6.1.2.1.1.1.0")).empty(); },
-               std::chrono::seconds(10));
+  const auto counterHost = Server::Host(
+      std::string("[") + kHostCounterRow + "]\ncounter=Memory\\Available Bytes\nflag=norefresh\n",
+      kHostRegion, kHostRows);
 
-  const pid_t hostPid = host.Program().Pid();
-  const std::vector<oid> constantRow = ParseOid("1.3.6.1.4.1.15.1.0");
-  int gets = 0;
-  for (; gets < 100; ++gets) toHost.Ask(SNMP_MSG_GET, constantRow);
-  const long residentAfter100 = ResidentKilobytes(hostPid);
+  const Resident hostResident = ResidentOverRequests(*bySize[0].host);
+  const Resident snmpdResident = ResidentOverRequests(*bySize[0].snmpd);
 
-  const double constant = toHost.MeanGetMicros("1.3.6.1.4.1.15.1.0", kLatencyRequests);
-  const double counter = toHost.MeanGetMicros("1.3.6.1.4.1.15.2.0", kLatencyRequests);
-  const double sysDescr = toSnmpd.MeanGetMicros("1.3.6.1.2.1.1.1.0", kLatencyRequests);
-  const double memAvail = toSnmpd.MeanGetMicros("1.3.6.1.4.1.2021.4.6.0", kLatencyRequests);
-  std::printf("GET latency, mean of %d requests (microseconds)\n", kLatencyRequests);
-  std::printf("  snmp-exthost constant row          %9.1f   %5.2f x snmpd sysDescr.0 (%0.1f)\n",
-              constant, constant / sysDescr, sysDescr);
-  std::printf("  snmp-exthost norefresh counter row %9.1f   %5.2f x snmpd memAvailReal.0 (%0.1f)\n",
-              counter, counter / memAvail, memAvail);
-
-  for (gets += 2 * (kLatencyRequests + 1); gets < 10000; ++gets)
-    toHost.Ask(SNMP_MSG_GET, constantRow);
-  const long residentAfter10000 = ResidentKilobytes(hostPid);
-  std::printf(
-      "snmp-exthost resident memory: %ld kB after 100 GETs, %ld kB after 10,000 (%+ld kB)\n",
-      residentAfter100, residentAfter10000, residentAfter10000 - residentAfter100);
-
-  e2e::TempDir walkDir;
-  e2e::Host walkHost(QUILLON_AGENT_PATH, walkDir, AgentSetup(walkDir, ConstantRows(kWalkRows)));
-  if (!walkHost.Started()) {
-    std::fprintf(stderr, "snmp-exthost did not start:\n%s", walkHost.Program().Err().c_str());
-    return 1;
+  std::vector<Measure> measures;
+  for (size_t i = 0; i < bySize.size(); ++i) {
+    measures.push_back(
+        {"snmpwalk, " + Grouped(kSizes[i], true) + " constant rows (varbinds/s)",
+         [](Server& s) { return s.Session().Walk(s.WalkRoot(), kWalkLimit).PerSecond(); },
+         bySize[i].host.get(), bySize[i].snmpd.get()});
   }
-  Manager toWalkHost(walkHost.Target());
-  const auto [walked, seconds] = Walk(toWalkHost, "1.3.6.1.4.1.15");
-  std::printf("walk of %d constant rows: %d rows in %.2f s (%.0f us a row)\n", kWalkRows, walked,
-              seconds, seconds * 1e6 / (walked > 0 ? walked : 1));
+  for (size_t i = 0; i < bySize.size(); ++i) {
+    measures.push_back(
+        {"snmpbulkwalk, " + Grouped(kSizes[i], true) + " constant rows (varbinds/s)",
+         [](Server& s) { return s.Session().BulkWalk(s.WalkRoot(), kWalkLimit).PerSecond(); },
+         bySize[i].host.get(), bySize[i].snmpd.get()});
+  }
+  const Oid counterRow = bench::ParseOid(kHostCounterRow);
+  const Oid memAvailReal = bench::ParseOid(kMemAvailReal);
+  measures.push_back(
+      {"CPU per GET (µs), norefresh `Memory\\Available Bytes` vs memAvailReal.0",
+       [&](Server& s) { return CpuPerGet(s, &s == counterHost.get() ? counterRow : memAvailReal); },
+       counterHost.get(), bySize[0].snmpd.get()});
+  measures.push_back({"CPU per GETNEXT (µs), 100 rows", CpuPerGetNext, bySize[0].host.get(),
+                      bySize[0].snmpd.get()});
+  measures.push_back({"CPU per GETNEXT (µs), 10,000 rows", CpuPerGetNext, bySize[2].host.get(),
+                      bySize[2].snmpd.get()});
+
+  // Runs interleave: each measure of one server, then of the other, then the next.
+  for (int run = 0; run < kRuns; ++run) {
+    for (Measure& measure : measures) {
+      measure.hostSamples.push_back(measure.sample(*measure.host));
+      measure.snmpdSamples.push_back(measure.sample(*measure.snmpd));
+    }
+  }
+  // Where a walk of the host ended before its last row.
+  for (size_t i = 0; i < bySize.size(); ++i) {
+    Server& host = *bySize[i].host;
+    const bench::WalkResult walk = host.Session().Walk(host.WalkRoot(), kWalkLimit);
+    if (!walk.finished) {
+      measures[i].note = " (" + Grouped(walk.varbinds, true) + " rows in the time allowed)";
+    } else if (walk.varbinds < kSizes[i]) {
+      measures[i].note = " (ends after row " + Grouped(walk.varbinds, true) + ")";
+    }
+  }
+
+  std::printf("median of %d interleaved runs; walks capped at %.0f s, CPU samples at %.1f s\n\n",
+              kRuns, kWalkLimit.count(), kCpuLimit.count());
+  std::printf("| measure | quillon | snmpd | ratio |\n|---|---|---|---|\n");
+  for (const Measure& measure : measures) {
+    PrintRow(measure.name, Median(measure.hostSamples), Median(measure.snmpdSamples), measure.note);
+  }
+  const double growthHost = Median(measures.back().hostSamples) /
+                            std::max(Median(measures[measures.size() - 2].hostSamples), 1e-9);
+  const double growthSnmpd = Median(measures.back().snmpdSamples) /
+                             std::max(Median(measures[measures.size() - 2].snmpdSamples), 1e-9);
+  std::printf("| CPU per GETNEXT, 10,000 rows / 100 rows | %.2f | %.2f | |\n", growthHost,
+              growthSnmpd);
+  PrintRow("RSS at start (kB)", hostResident.start, snmpdResident.start, "");
+  PrintRow("RSS after " + Grouped(std::min(hostResident.requests, snmpdResident.requests), true) +
+               " GETs (kB)",
+           hostResident.after, snmpdResident.after, "");
   return 0;
 }

@@ -224,9 +224,16 @@ class RegFileParser {
       }
       return RegValueData{kRegSz, *text + '\0'};
     }
-    const std::string lower = LowerCase(rest.substr(0, rest.find(':')));
+    const size_t colon = rest.find(':');
+    if (colon == std::string_view::npos) {
+      Report("expected \"text\" or a type and ':' (dword:, hex:, hex(2): or hex(7):)");
+      SkipContinuation(rest);
+      return std::nullopt;
+    }
+    const std::string lower = LowerCase(rest.substr(0, colon));
+    const std::string_view data = rest.substr(colon + 1);
     if (lower == "dword") {
-      const auto number = ParseHex(TrimBlanks(rest.substr(6)), 8);
+      const auto number = ParseHex(TrimBlanks(data), 8);
       if (!number) {
         Report("expected dword: and 1 to 8 hexadecimal digits");
         return std::nullopt;
@@ -245,12 +252,12 @@ class RegFileParser {
       }
       type = *number;
     } else if (lower != "hex") {
-      Report("unknown value type \"" + std::string(rest.substr(0, rest.find(':'))) +
+      Report("unknown value type \"" + std::string(rest.substr(0, colon)) +
              "\" (expected \"text\", dword:, hex:, hex(2): or hex(7):)");
       SkipContinuation(rest);
       return std::nullopt;
     }
-    auto bytes = ReadHexBytes(rest.substr(rest.find(':') + 1));
+    auto bytes = ReadHexBytes(data);
     if (!bytes) return std::nullopt;
     const bool isString = type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
     if (isString && unicodeStrings_) bytes = Utf16LeToUtf8(*bytes);

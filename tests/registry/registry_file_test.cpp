@@ -94,6 +94,17 @@ TEST(RegFile, ReportsEachMalformedLineWithItsNumberAndLoadsTheRest) {
   EXPECT_FALSE(parsed.tree.keys.contains("software\\unclosed"));
 }
 
+TEST(RegFile, ATypeWithoutColonIsReportedAndTheRestLoads) {
+  const Parsed parsed = Parse(
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Other]\n\"a\"=dword\n\"b\"=hex\n\"c\"=hex(2)\n"
+      "[HKEY_LOCAL_MACHINE\\Wanted]\n\"v\"=dword:7\n");
+  std::vector<int> lines;
+  for (const auto& [line, what] : parsed.problems) lines.push_back(line);
+  EXPECT_EQ(lines, (std::vector<int>{3, 4, 5}));
+  EXPECT_TRUE(parsed.tree.keys.at("other").values.empty());
+  EXPECT_EQ(Value(parsed.tree, "wanted", "v").data, std::string("\7\0\0\0", 4));
+}
+
 TEST(RegFile, AFileWithoutHeaderIsRejectedAsAWhole) {
   const Parsed parsed = Parse("; exported\n[HKEY_LOCAL_MACHINE\\A]\n\"v\"=\"x\"\n");
   ASSERT_EQ(parsed.problems.size(), 1u);

@@ -1,0 +1,49 @@
+#pragma once
+
+// clang-format off
+#include <net-snmp/net-snmp-config.h>
+#include <net-snmp/net-snmp-includes.h>
+// clang-format on
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+using Oid = std::vector<oid>;
+using Seconds = std::chrono::duration<double>;
+
+Oid ParseOid(const std::string& text);
+bool Within(const Oid& name, const Oid& subtree);
+
+// What a walk got before it left the subtree, failed or ran out of time.
+struct WalkResult {
+  int varbinds = 0;
+  double seconds = 0;
+  bool finished = false;  // left the subtree or failed, rather than running out of time
+  double PerSecond() const { return seconds > 0 ? varbinds / seconds : 0; }
+};
+
+// A v2c manager session on one agent, asking one request at a time as the tools do.
+class Manager {
+ public:
+  explicit Manager(const std::string& target);
+  ~Manager();
+  Manager(const Manager&) = delete;
+  Manager& operator=(const Manager&) = delete;
+
+  // GET or GETNEXT of one name: the answer's name, empty on an error or the end of the view.
+  Oid Ask(int command, const Oid& name);
+  // What snmpwalk does: GETNEXT from the subtree until an answer leaves it.
+  WalkResult Walk(const Oid& subtree, Seconds limit);
+  // What snmpbulkwalk does: GETBULK with 10 repetitions from the last name answered.
+  WalkResult BulkWalk(const Oid& subtree, Seconds limit);
+
+ private:
+  std::string peer_;
+  std::string community_ = "public";
+  void* session_ = nullptr;
+};
+
+}  // namespace bench
