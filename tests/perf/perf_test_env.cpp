@@ -25,6 +25,7 @@ void PerfTest::SetUp() {
 void PerfTest::TearDown() {
   perf::UsePdh(platform::SystemPdh());
   perf::DebugFlag.clear();
+  perf::SkipUnwritableDebugLines = false;
   perf::State.englishTable.clear();
   std::error_code ignored;
   std::filesystem::remove_all(driveC, ignored);
