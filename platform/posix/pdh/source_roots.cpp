@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 #include "platform/posix/pdh/counter_types.h"
@@ -55,14 +56,8 @@ class SnapshotList {
 // A root on the kernel's own proc file system is the running machine, whatever
 // the path that names it: its time is the clock's, not its uptime file's.
 bool IsLiveProc(const std::string& root) {
-  thread_local std::string checked;
-  thread_local bool live = false;
-  if (checked != root || checked.empty()) {
-    struct statfs info {};
-    live = statfs(root.c_str(), &info) == 0 && info.f_type == PROC_SUPER_MAGIC;
-    checked = root;
-  }
-  return live;
+  struct statfs info {};
+  return statfs(root.c_str(), &info) == 0 && info.f_type == PROC_SUPER_MAGIC;
 }
 
 int64_t ClockIn100Ns(clockid_t clock) {
@@ -74,11 +69,17 @@ int64_t ClockIn100Ns(clockid_t clock) {
 }  // namespace
 
 SourceRoots RootsForCollection(uint32_t collection) {
-  thread_local SnapshotList procRoots("QUILLON_PROC_ROOT", "/proc");
-  thread_local SnapshotList sysRoots("QUILLON_SYS_ROOT", "/sys");
+  // Plain statics, not thread-local ones: objects with destructors per thread
+  // would keep the agent library from being unloaded.
+  static std::mutex mutex;
+  static SnapshotList procRoots("QUILLON_PROC_ROOT", "/proc");
+  static SnapshotList sysRoots("QUILLON_SYS_ROOT", "/sys");
   SourceRoots roots;
-  roots.proc = procRoots.ForCollection(collection);
-  roots.sys = sysRoots.ForCollection(collection);
+  {
+    std::lock_guard lock(mutex);
+    roots.proc = procRoots.ForCollection(collection);
+    roots.sys = sysRoots.ForCollection(collection);
+  }
   roots.fromFixture = !IsLiveProc(roots.proc);
   return roots;
 }
