@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include <optional>
 #include <set>
 
 #include "platform/posix/pdh/counter_math.h"

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <optional>
 
 #include "platform/posix/pdh/counter_types.h"
