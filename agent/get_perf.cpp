@@ -55,6 +55,7 @@ std::string ReadCounterRow(const std::string& counter, const std::string& flag) 
   const AgentSettings& settings = State().settings;
   Log("GetPerf: path=" + counter);
   perf::DebugFlag = settings.debug;
+  perf::SkipUnwritableDebugLines = true;
   if (!perf::init()) {
     Log("perf.init=false");
     return "";

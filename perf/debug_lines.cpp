@@ -7,7 +7,17 @@
 
 namespace perf::internal {
 
-void Debug(const std::string& line) { lib::DebugLog(line, DebugFlag); }
+void Debug(const std::string& line) {
+  if (!SkipUnwritableDebugLines) {
+    lib::DebugLog(line, DebugFlag);
+    return;
+  }
+  try {
+    lib::DebugLog(line, DebugFlag);
+  } catch (const lib::EInOutError&) {
+    // The host asked for the line to be lost rather than the read.
+  }
+}
 
 std::string StatusHex(platform::PdhStatus status) {
   char digits[16];

@@ -14,6 +14,11 @@ namespace perf {
 // The debug switch of every line this module writes; its host sets it.
 extern std::string DebugFlag;
 
+// What a debug line that cannot be written does: false (the default) lets the
+// write failure pass to the caller; true skips the line and goes on, for a host
+// whose diagnostics must never cost it a result (the agent).
+extern bool SkipUnwritableDebugLines;
+
 // The handle value of "no query" after close and "no counter yet" after init.
 constexpr platform::PdhHandle NoHandle = 0xFFFFFFFF;
 

@@ -4,6 +4,7 @@
 namespace perf {
 
 std::string DebugFlag;
+bool SkipUnwritableDebugLines = false;
 PerfState State{0, NoHandle, {}, DebugFlag};
 
 namespace {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -18,11 +19,12 @@ constexpr const char* kPerflibKey = "Software\\Microsoft\\Windows NT\\CurrentVer
 constexpr uint32_t kLocalNameBufferSize = 255;
 
 // Names match whatever the case of their ASCII letters; nothing else is folded.
-std::string AsciiUpper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiUpper(x) == AsciiUpper(y);
+         });
 }
 
 struct ShortPath {
@@ -53,10 +55,9 @@ ShortPath SplitShortPath(const std::string& path) {
 }  // namespace
 
 int32_t EnglishIndex(const std::string& name) {
-  const std::string wanted = AsciiUpper(name);
   const EnglishTable& table = State.englishTable;
   for (std::size_t i = 1; i < table.size(); i += 2) {
-    if (AsciiUpper(table[i]) == wanted) return lib::StrToInt(table[i - 1]);
+    if (SameName(table[i], name)) return lib::StrToInt(table[i - 1]);
   }
   return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "fake_pdh.h"
 #include "perf/perf.h"
+#include "platform/posix/pdh/display_language.h"
 #include "tool/commands.h"
 
 namespace {
@@ -18,6 +19,7 @@ class CtrviewCommands : public ::testing::Test {
   void SetUp() override {
     setenv("QUILLON_REGISTRY", QUILLON_SOURCE_DIR "/tests/fixtures/ctrview/registry.reg", 1);
     setenv("LANG", "C", 1);
+    platform::posix::pdh::RereadDisplayLanguage();
     perf::UsePdh(pdh);
   }
   void TearDown() override { perf::UsePdh(platform::SystemPdh()); }
@@ -45,6 +47,7 @@ TEST_F(CtrviewCommands, FailedInitEndsTheReadoutWithoutClose) {
 
 TEST_F(CtrviewCommands, ReadThatRunsOutOfMemoryReportsAndPrintsNull) {
   pdh.addRunsOutOfMemory = true;
+  pdh.localNames = {{238, "Processor"}, {6, "% Processor Time"}};
   EXPECT_EQ(Run({"Processor\\% Processor Time\\_Total", "/raw"}), "getvalue:std::bad_alloc\nnull");
   EXPECT_EQ(pdh.Count("CloseQuery"), 1);
 }

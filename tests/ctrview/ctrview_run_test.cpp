@@ -48,13 +48,15 @@ std::vector<std::string> LogMessages(const fs::path& log) {
 
 // ctrview over the fixture machine: two snapshots of /proc, one of /sys.
 ProgramRun Ctrview(const Args& args, const std::string& lang, const fs::path& driveC,
-                   const std::string& program = CTRVIEW_PROGRAM) {
+                   const std::string& program = CTRVIEW_PROGRAM,
+                   StandardOutput output = StandardOutput::kCaptured) {
   return RunProgram(program, args,
                     {{"QUILLON_DRIVE_C", driveC.string()},
                      {"QUILLON_REGISTRY", kFixtures + "/ctrview/registry.reg"},
                      {"QUILLON_PROC_ROOT", kFixtures + "/proc-a:" + kFixtures + "/proc-b"},
                      {"QUILLON_SYS_ROOT", kFixtures + "/sys-a"},
-                     {"LANG", lang}});
+                     {"LANG", lang}},
+                    output);
 }
 
 class CtrviewRun : public ::testing::Test {
@@ -97,7 +99,9 @@ TEST_F(CtrviewRun, ArgumentsThatChooseNoCommandPrintNothing) {
 TEST_F(CtrviewRun, PdhPathIsWrittenWithoutLineEnd) {
   ExpectOutput(English({"Processor\\% Processor Time\\_Total", "/pdh_path"}),
                "\\Processor(_Total)\\% Processor Time");
-  ExpectOutput(English({"memory\\available bytes", "/pdh_path"}), "\\memory\\available bytes");
+  // Perflib has more than one language, so an English machine translates too and
+  // the path comes out in the machine's own spelling.
+  ExpectOutput(English({"memory\\available bytes", "/pdh_path"}), "\\Memory\\Available Bytes");
   ExpectOutput(German({"Processor\\% Processor Time\\_Total", "/pdh_path"}),
                "\\Prozessor(_Total)\\Prozessorzeit (%)");
   ExpectOutput(German({"memory\\available bytes", "/pdh_path"}),
@@ -228,6 +232,25 @@ TEST(CtrviewReadout, ReadoutsAndTheirDebugLog) {
   EXPECT_EQ(readouts[5].run.exitStatus, 1);
   EXPECT_EQ(readouts[5].run.out, "");
   EXPECT_NE(readouts[5].run.err, "");
+}
+
+// Output that cannot be written is a failure: the I/O error on the error output
+// and exit status 1, for the listings as for the readout.
+TEST(CtrviewOutput, AFailedWriteEndsTheRunWithTheIoError) {
+  DriveC driveC;
+  for (StandardOutput output : {StandardOutput::kFullDevice, StandardOutput::kClosed}) {
+    for (const Args& args :
+         {Args{}, Args{"/enumobjects"}, Args{"processor", "/enumobjectitems"},
+          Args{"Processor\\% Processor Time\\_Total", "/pdh_path"}, Args{"Processor\\", "/raw"}}) {
+      const ProgramRun run = Ctrview(args, "C", driveC.Path(), CTRVIEW_PROGRAM, output);
+      EXPECT_EQ(run.exitStatus, 1) << args.size();
+      EXPECT_TRUE(run.err.starts_with("I/O error ")) << run.err;
+    }
+  }
+  // Nothing to write is no failure.
+  EXPECT_EQ(Ctrview({"/raw"}, "C", driveC.Path(), CTRVIEW_PROGRAM, StandardOutput::kFullDevice)
+                .exitStatus,
+            0);
 }
 
 TEST(CtrviewDebugName, OnlyTheExactNameSwitchesTheLogOn) {

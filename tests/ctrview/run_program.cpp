@@ -1,5 +1,6 @@
 #include "run_program.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,7 +25,8 @@ std::string ReadAndRemove(const std::string& path) {
 }  // namespace
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
-                      const std::map<std::string, std::string>& environment) {
+                      const std::map<std::string, std::string>& environment,
+                      StandardOutput output) {
   std::string pattern = (std::filesystem::temp_directory_path() / "ctrview-out-XXXXXX").string();
   const int outFd = mkstemp(pattern.data());
   const std::string outPath = pattern;
@@ -35,7 +37,17 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+  switch (output) {
+    case StandardOutput::kCaptured:
+      posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+      break;
+    case StandardOutput::kFullDevice:
+      posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/full", O_WRONLY, 0);
+      break;
+    case StandardOutput::kClosed:
+      posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+      break;
+  }
   posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
 
   std::vector<std::string> argvText{program};

@@ -54,7 +54,8 @@ TEST_F(FixtureValues, RawCountsFractionsAndElapsedTimes) {
   EXPECT_DOUBLE_EQ(ValueAfter("\\Memory\\Cache Bytes", 1), 3072000000.0);
   EXPECT_DOUBLE_EQ(ValueAfter("\\System\\Processes", 1), 4.0);
   EXPECT_DOUBLE_EQ(ValueAfter("\\System\\Threads", 1), 250.0);
-  EXPECT_DOUBLE_EQ(ValueAfter("\\System\\Processor Queue Length", 1), 3.0);
+  // Three runnable tasks on two processors: one waits.
+  EXPECT_DOUBLE_EQ(ValueAfter("\\System\\Processor Queue Length", 1), 1.0);
   EXPECT_DOUBLE_EQ(ValueAfter("\\System\\System Up Time", 1), 1000.0);
   EXPECT_DOUBLE_EQ(ValueAfter("\\System\\System Up Time", 2), 1010.0);
   EXPECT_DOUBLE_EQ(ValueAfter("\\Network Interface(eth0)\\Packets Received Errors", 1), 2.0);

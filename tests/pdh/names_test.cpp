@@ -38,7 +38,9 @@ TEST_F(Names, EnglishTableAlternatesUniqueEvenIndicesAndNames) {
   EXPECT_EQ(table[0], "2");
   EXPECT_EQ(table[1], "System");
   EXPECT_TRUE(names.count("% Processor Time"));
-  EXPECT_EQ(posix::PerflibSubkeys(), std::vector<std::string>{"009"});
+  // As on a current Windows: translation runs on an English machine too.
+  EXPECT_EQ(posix::PerflibSubkeys(), (std::vector<std::string>{"009", "CurrentLanguage"}));
+  EXPECT_EQ(TableOf("CurrentLanguage"), table);
   uint32_t type = 0;
   std::string data;
   EXPECT_FALSE(posix::PerflibValue("007", "Counter", type, data));
@@ -49,12 +51,13 @@ TEST_F(Names, GermanDisplayLanguageFollowsTheFirstNonEmptyLocaleVariable) {
   ScopedEnv lcAll("LC_ALL", "");
   ScopedEnv lcMessages("LC_MESSAGES", "de_DE.UTF-8");
   ScopedEnv lang("LANG", "en_US.UTF-8");
-  EXPECT_EQ(posix::PerflibSubkeys(), (std::vector<std::string>{"007", "009"}));
+  EXPECT_EQ(posix::PerflibSubkeys(), (std::vector<std::string>{"007", "009", "CurrentLanguage"}));
   EXPECT_EQ(Lookup(238), "Prozessor");
   EXPECT_EQ(Lookup(6), "Prozessorzeit (%)");
   EXPECT_EQ(Lookup(4), "Arbeitsspeicher");
   EXPECT_EQ(TableOf("009")[1], "System");
   EXPECT_EQ(TableOf("007")[3], "Arbeitsspeicher");
+  EXPECT_EQ(TableOf("CurrentLanguage"), TableOf("007"));
   EXPECT_EQ(OneCounter("\\Prozessor(_Total)\\Prozessorzeit (%)").addStatus(), kPdhOk);
   EXPECT_EQ(OneCounter("\\Processor(_Total)\\% Processor Time").addStatus(), kPdhCStatusNoObject);
   ScopedEnv latin1("LC_MESSAGES", "de_DE");

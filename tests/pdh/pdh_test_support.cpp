@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/posix/pdh/display_language.h"
+
 namespace pdh_test {
 
 std::string FixturePath(const std::string& name) {
@@ -17,6 +19,7 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {
   } else {
     unsetenv(name);
   }
+  platform::posix::pdh::RereadDisplayLanguage();
 }
 
 ScopedEnv::~ScopedEnv() {
@@ -25,6 +28,7 @@ ScopedEnv::~ScopedEnv() {
   } else {
     unsetenv(name_.c_str());
   }
+  platform::posix::pdh::RereadDisplayLanguage();
 }
 
 FixtureTest::FixtureTest()

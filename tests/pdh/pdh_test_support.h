@@ -12,7 +12,9 @@ namespace pdh_test {
 // The fixture trees of the counter provider.
 std::string FixturePath(const std::string& name);
 
-// Sets or clears an environment variable for the life of the object.
+// Sets or clears an environment variable for the life of the object. The
+// provider reads the display language once, at load; the object makes it read
+// the locale variables again whenever it changes one.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "perf/perf.h"
+#include "platform/posix/pdh/display_language.h"
 
 void PerfTest::SetUp() {
   std::string pattern = (std::filesystem::temp_directory_path() / "quillon-perf-XXXXXX").string();
@@ -16,6 +17,7 @@ void PerfTest::SetUp() {
   unsetenv("LC_ALL");
   unsetenv("LC_MESSAGES");
   setenv("LANG", "C", 1);
+  platform::posix::pdh::RereadDisplayLanguage();
   perf::DebugFlag = "1";
   perf::UsePdh(pdh);
 }
@@ -23,12 +25,17 @@ void PerfTest::SetUp() {
 void PerfTest::TearDown() {
   perf::UsePdh(platform::SystemPdh());
   perf::DebugFlag.clear();
+  perf::SkipUnwritableDebugLines = false;
   perf::State.englishTable.clear();
   std::error_code ignored;
   std::filesystem::remove_all(driveC, ignored);
 }
 
-void PerfTest::UseGermanNames() { setenv("LANG", "de_DE.UTF-8", 1); }
+void PerfTest::UseGermanNames() {
+  setenv("LANG", "de_DE.UTF-8", 1);
+  // The provider reads the display language once, at load.
+  platform::posix::pdh::RereadDisplayLanguage();
+}
 
 bool PerfTest::DebugLogExists() const { return std::filesystem::exists(driveC / "log.txt"); }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <variant>
 
+#include "lib/debug_log.h"
 #include "perf/perf.h"
 #include "perf_test_env.h"
 
@@ -230,6 +231,24 @@ TEST_F(SessionTest, NothingIsLoggedUnlessTheSwitchIsExactlyOne) {
     perf::GetFormattedValue("\\A\\B", false, 0, kPdhFmtDouble);
   }
   EXPECT_FALSE(DebugLogExists());
+}
+
+// The agent's rule: a debug line that cannot be written is lost, not the read.
+// Other hosts see the failure.
+TEST_F(SessionTest, UnwritableDebugLineFailsTheReadUnlessTheHostSkipsIt) {
+  std::filesystem::create_directory(driveC / "log.txt");
+  Open();
+  pdh.addStatus = platform::kPdhCStatusBadCounterName;
+  EXPECT_THROW(perf::GetFormattedValue("\\A\\B", false, 0, kPdhFmtDouble), lib::EInOutError);
+
+  perf::SkipUnwritableDebugLines = true;
+  EXPECT_TRUE(lib::IsNull(perf::GetFormattedValue("\\A\\B", false, 0, kPdhFmtDouble)));
+  pdh.addStatus = 0;
+  pdh.formatted.doubleValue = 7.0;
+  pdh.collectStatuses = {platform::kPdhNoData};
+  EXPECT_EQ(std::get<double>(perf::GetFormattedValue("\\A\\B", true, 0, kPdhFmtDouble)), 7.0);
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\"), "");
+  EXPECT_TRUE(perf::close());
 }
 
 }  // namespace

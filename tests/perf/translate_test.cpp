@@ -46,16 +46,19 @@ TEST_F(TranslateTest, English2LocalAsksThePlatformOnlyForKnownNames) {
   EXPECT_FALSE(DebugLogExists());
 }
 
-TEST_F(TranslateTest, LanguageCountComesFromThePerflibKey) {
-  EXPECT_TRUE(perf::IsSingleLanguage());
+// Perflib has "009" and "CurrentLanguage" (and "007" on a German machine), as a
+// current Windows has: no machine is a single-language one.
+TEST_F(TranslateTest, EveryMachineHasMoreThanOneLanguage) {
+  EXPECT_FALSE(perf::IsSingleLanguage());
   UseGermanNames();
   EXPECT_FALSE(perf::IsSingleLanguage());
 }
 
-TEST_F(TranslateTest, SingleLanguageMachinePassesNamesAsWritten) {
-  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("processor\\% Processor Time\\_Total"),
-            "\\processor(_Total)\\% Processor Time");
-  EXPECT_EQ(pdh.Count("Lookup"), 0);
+TEST_F(TranslateTest, EnglishMachineTranslatesToTheCanonicalNames) {
+  pdh.localNames = {{238, "Processor"}, {6, "% Processor Time"}};
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("processor\\% processor time\\_Total"),
+            "\\Processor(_Total)\\% Processor Time");
+  EXPECT_EQ(pdh.Count("Lookup"), 2);
 }
 
 TEST_F(TranslateTest, GermanMachineTranslatesObjectAndCounterButNotTheInstance) {
@@ -141,6 +144,25 @@ TEST_F(TranslateTest, PlatformCallsGetTheLocalMachineAndNoExtras) {
 }  // namespace
 
 namespace {
+
+// The worked cases of an English machine, on the provider's own names.
+TEST_F(PerfTest, ProviderTranslatesEnglishPathsToItsCanonicalNames) {
+  perf::UsePdh(platform::SystemPdh());
+  ASSERT_TRUE(perf::init());
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time\\_Total"),
+            "\\Processor(_Total)\\% Processor Time");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("processor\\% processor time\\_Total"),
+            "\\Processor(_Total)\\% Processor Time");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\% Processor Time"),
+            "\\Processor\\% Processor Time");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("memory\\available bytes"), "\\Memory\\Available Bytes");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("\\Processor\\% Processor Time"),
+            "\\Processor\\% Processor Time");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor"), "Processor");
+  EXPECT_EQ(perf::EnglishPath2LocalPDHPath("Processor\\"), "");
+  EXPECT_TRUE(perf::close());
+  EXPECT_EQ(DebugLines(), std::vector<std::string>(3, "English2Local: no match"));
+}
 
 TEST_F(PerfTest, ProviderTranslatesToGermanDisplayNames) {
   perf::UsePdh(platform::SystemPdh());

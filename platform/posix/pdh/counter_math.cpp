@@ -73,6 +73,15 @@ RawPair AsDelivered(uint32_t type, RawPair pair) {
   return pair;
 }
 
+RawPair FractionIn32Bits(int64_t numerator, int64_t denominator) {
+  while (numerator > static_cast<int64_t>(UINT32_MAX) ||
+         denominator > static_cast<int64_t>(UINT32_MAX)) {
+    numerator /= 2;
+    denominator /= 2;
+  }
+  return {numerator, denominator};
+}
+
 PdhStatus CalculateValue(const CounterSpec& counter, uint32_t format, const PdhRawCounter& newer,
                          const PdhRawCounter* older, PdhFmtCounterValue* value) {
   uint32_t kind = format & (kPdhFmtLong | kPdhFmtDouble | kPdhFmtLarge);

@@ -16,4 +16,9 @@ PdhStatus CalculateValue(const CounterSpec& counter, uint32_t format, const PdhR
 // A sample as the counter type delivers it: 32-bit types carry 32-bit values.
 RawPair AsDelivered(uint32_t type, RawPair pair);
 
+// A fraction for a 32-bit fraction type (PERF_RAW_FRACTION): numerator and
+// denominator are halved together until both fit 32 bits, so that the share
+// stays what it is instead of losing the denominator's high bits.
+RawPair FractionIn32Bits(int64_t numerator, int64_t denominator);
+
 }  // namespace platform::posix::pdh

@@ -1,5 +1,6 @@
 #include "platform/posix/pdh/display_language.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #include "platform/posix/pdh/text_util.h"
@@ -15,17 +16,36 @@ std::string LocaleSetting() {
   return {};
 }
 
-bool LocaleUsesUtf8() {
-  std::string setting = ToUpperAscii(LocaleSetting());
-  return setting.find("UTF-8") != std::string::npos || setting.find("UTF8") != std::string::npos;
+struct Language {
+  std::atomic<bool> german{false};
+  std::atomic<bool> utf8{false};
+
+  Language() { Read(); }
+  void Read() {
+    std::string setting = LocaleSetting();
+    german = setting.starts_with("de");
+    std::string upper = ToUpperAscii(setting);
+    utf8 = upper.find("UTF-8") != std::string::npos || upper.find("UTF8") != std::string::npos;
+  }
+};
+
+Language& Current() {
+  static Language language;
+  return language;
 }
+
+// Read at load, before any caller asks.
+[[maybe_unused]] const Language& loadedLanguage = Current();
 
 }  // namespace
 
-bool GermanDisplay() { return LocaleSetting().starts_with("de"); }
+bool GermanDisplay() { return Current().german; }
 
-std::string ToDisplayEncoding(const std::string& utf8) {
-  if (LocaleUsesUtf8()) return utf8;
+bool Utf8Display() { return Current().utf8; }
+
+void RereadDisplayLanguage() { Current().Read(); }
+
+std::string Latin1FromUtf8(std::string_view utf8) {
   std::string latin1;
   for (size_t i = 0; i < utf8.size(); ++i) {
     unsigned char lead = static_cast<unsigned char>(utf8[i]);

@@ -31,8 +31,8 @@ enum Column : size_t {
   kColumnCount = 16
 };
 
-int64_t LinkSpeedBitsPerSecond(const std::string& sysRoot, const std::string& interface) {
-  auto speed = ReadWholeFile(sysRoot + "/class/net/" + interface + "/speed");
+int64_t LinkSpeedBitsPerSecond(const CollectContext& context, const std::string& interface) {
+  const std::string* speed = context.Sys("class/net/" + interface + "/speed");
   auto fields = SplitFields(speed ? std::string_view(*speed) : std::string_view());
   // Links without carrier report -1, which is no number here.
   auto megabits = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
@@ -41,7 +41,7 @@ int64_t LinkSpeedBitsPerSecond(const std::string& sysRoot, const std::string& in
 
 ObjectSample Collect(const CollectContext& context) {
   ObjectSample sample;
-  auto dev = ReadWholeFile(context.procRoot + "/net/dev");
+  const std::string* dev = context.Proc("net/dev");
   if (!dev) return sample;
   for (std::string_view line : SplitLines(*dev)) {
     size_t colon = line.find(':');
@@ -64,7 +64,7 @@ ObjectSample Collect(const CollectContext& context) {
     instance.values[kReceiveErrors].first = column(kRxErrors);
     instance.values[kOutboundErrors].first = column(kTxErrors);
     if (context.Wants({kCurrentBandwidth})) {
-      instance.values[kCurrentBandwidth].first = LinkSpeedBitsPerSecond(context.sysRoot, device);
+      instance.values[kCurrentBandwidth].first = LinkSpeedBitsPerSecond(context, device);
     }
     sample.instances.push_back(std::move(instance));
   }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/pdh/source_files.h"
+
 namespace platform::posix::pdh {
 
 // One raw sample of one counter as PDH_RAW_COUNTER carries it: for rate and
@@ -13,7 +15,13 @@ namespace platform::posix::pdh {
 struct RawPair {
   int64_t first = 0;
   int64_t second = 0;
+  // False when the machine lacks the source of the value: the counter has no
+  // value in this collection rather than a 0 that reads as one.
+  bool present = true;
 };
+
+// The pair of a value whose source is missing.
+constexpr RawPair kMissing{0, 0, false};
 
 // One instance of an object in a collection: its name (duplicates allowed, in
 // the order the machine has them) and one pair per counter of the object.
@@ -37,6 +45,10 @@ struct CollectContext {
   // wanted[i]: counter i of the object is in the query. Collectors skip the
   // files that no wanted counter needs.
   std::vector<bool> wanted;
+  // The files of the collection, shared by the objects it reads; when null the
+  // context reads into ownFiles.
+  SourceFiles* files = nullptr;
+  mutable SourceFiles ownFiles{};
 
   bool Wants(std::initializer_list<size_t> counters) const {
     for (size_t counter : counters) {
@@ -44,6 +56,16 @@ struct CollectContext {
     }
     return false;
   }
+
+  // A file under the proc or sys root, read once per collection; null when it
+  // cannot be read. Valid until the collection ends.
+  const std::string* Proc(std::string_view relative) const {
+    return Files().Read(procRoot, relative);
+  }
+  const std::string* Sys(std::string_view relative) const {
+    return Files().Read(sysRoot, relative);
+  }
+  SourceFiles& Files() const { return files ? *files : ownFiles; }
 };
 
 struct CounterSpec {

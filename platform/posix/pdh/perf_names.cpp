@@ -104,13 +104,46 @@ const PerfName* FindPerfName(uint32_t index) {
   return found != names.end() && found->index == index ? &*found : nullptr;
 }
 
-std::string DisplayName(const PerfName& name) {
-  return GermanDisplay() ? ToDisplayEncoding(name.german) : name.english;
+NameSet DisplayNameSet() {
+  if (!GermanDisplay()) return NameSet::kEnglish;
+  return Utf8Display() ? NameSet::kGermanUtf8 : NameSet::kGermanLatin1;
 }
 
-std::string DisplayNameOfIndex(uint32_t index) {
+const std::vector<std::string>& NamesOf(NameSet set) {
+  // Each set is built once, on first use, in the order of PerfNames().
+  auto build = [](NameSet wanted) {
+    std::vector<std::string> texts;
+    for (const PerfName& name : PerfNames()) {
+      if (wanted == NameSet::kEnglish) {
+        texts.emplace_back(name.english);
+      } else {
+        texts.push_back(wanted == NameSet::kGermanUtf8 ? name.german : Latin1FromUtf8(name.german));
+      }
+    }
+    return texts;
+  };
+  static const std::vector<std::string> english = build(NameSet::kEnglish);
+  static const std::vector<std::string> germanUtf8 = build(NameSet::kGermanUtf8);
+  static const std::vector<std::string> germanLatin1 = build(NameSet::kGermanLatin1);
+  switch (set) {
+    case NameSet::kGermanUtf8:
+      return germanUtf8;
+    case NameSet::kGermanLatin1:
+      return germanLatin1;
+    case NameSet::kEnglish:
+      break;
+  }
+  return english;
+}
+
+const std::string& DisplayName(const PerfName& name) {
+  return NamesOf(DisplayNameSet())[static_cast<size_t>(&name - PerfNames().data())];
+}
+
+const std::string& DisplayNameOfIndex(uint32_t index) {
+  static const std::string none;
   const PerfName* name = FindPerfName(index);
-  return name ? DisplayName(*name) : std::string();
+  return name ? DisplayName(*name) : none;
 }
 
 uint32_t FindIndexByDisplayName(const std::string& text, const std::vector<uint32_t>& candidates) {

@@ -21,11 +21,22 @@ const std::vector<PerfName>& PerfNames();
 // The entry for an index, or null.
 const PerfName* FindPerfName(uint32_t index);
 
-// The name in the current display language and encoding.
-std::string DisplayName(const PerfName& name);
+// The sets of names the provider serves: English, and German in either display
+// encoding.
+enum class NameSet { kEnglish, kGermanUtf8, kGermanLatin1 };
+
+// The set of the current display language and encoding.
+NameSet DisplayNameSet();
+
+// The names of a set, in the order of PerfNames(); built once.
+const std::vector<std::string>& NamesOf(NameSet set);
+
+// The name in the current display language and encoding. name must be an entry
+// of PerfNames().
+const std::string& DisplayName(const PerfName& name);
 
 // The name of an index in the display language; empty for an unknown index.
-std::string DisplayNameOfIndex(uint32_t index);
+const std::string& DisplayNameOfIndex(uint32_t index);
 
 // The index whose display name equals text, ASCII letters compared without
 // case; 0 when there is none. Only indices listed in candidates are considered.

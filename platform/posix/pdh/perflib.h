@@ -9,11 +9,12 @@
 // to the Linux registry stand-in.
 namespace platform::posix {
 
-// The names of the Perflib subkeys, as Windows has them for the display language:
-// "009" always, and "007" too when the display language is German.
+// The names of the Perflib subkeys, as a current Windows has them, in the order
+// it lists them: "009" (English) and "CurrentLanguage" (the display language)
+// always, and "007" first when the display language is German.
 std::vector<std::string> PerflibSubkeys();
 
-// A value of the subkey (for example "Counter" of "009": the English name table as
+// A value of the subkey ("Counter" of "009": the English name table as
 // a REG_MULTI_SZ, index and name alternating, each followed by a zero byte, with a
 // final zero byte). False when the subkey or value does not exist.
 bool PerflibValue(const std::string& subkey, const std::string& valueName, uint32_t& type,

@@ -5,8 +5,11 @@
 #include "platform/posix/pdh/proc_dirs.h"
 #include "platform/posix/pdh/text_util.h"
 
-// PhysicalDisk: the whole disks of <sys>/block (loop, RAM and compressed-RAM
-// devices are not disks) with their <proc>/diskstats lines, and "_Total".
+// PhysicalDisk: the whole physical disks of <sys>/block with their
+// <proc>/diskstats lines, and "_Total". <sys>/block lists no partitions; what it
+// lists besides disks is left out: device-mapper and md RAID devices (their I/O
+// is counted on the disks below them already), loop, RAM, compressed-RAM and
+// network block devices, and CD/DVD drives.
 namespace platform::posix::pdh {
 namespace {
 
@@ -35,8 +38,11 @@ enum Field : size_t {
 constexpr int64_t kSectorBytes = 512;
 constexpr int64_t kTicksPerMillisecond = kTicksPerSecond / 1000;
 
-bool IsPhysicalDisk(const std::string& name) {
-  return !name.starts_with("loop") && !name.starts_with("ram") && !name.starts_with("zram");
+bool IsPhysicalDisk(std::string_view name) {
+  for (std::string_view other : {"dm-", "md", "loop", "ram", "zram", "sr", "nbd"}) {
+    if (name.starts_with(other)) return false;
+  }
+  return true;
 }
 
 ObjectSample Collect(const CollectContext& context) {
@@ -45,7 +51,7 @@ ObjectSample Collect(const CollectContext& context) {
   for (const std::string& name : DirectoryEntries(context.sysRoot + "/block")) {
     if (IsPhysicalDisk(name)) disks.insert(name);
   }
-  auto diskstats = ReadWholeFile(context.procRoot + "/diskstats");
+  const std::string* diskstats = context.Proc("diskstats");
   if (!diskstats) return sample;
   InstanceSample total{kTotalInstance, std::vector<RawPair>(kCounterCount)};
   for (std::string_view line : SplitLines(*diskstats)) {

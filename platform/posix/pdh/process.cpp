@@ -1,3 +1,6 @@
+#include <array>
+#include <optional>
+
 #include "platform/posix/pdh/clock_ticks.h"
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/key_value_file.h"
@@ -44,14 +47,15 @@ struct StatLine {
   std::vector<int64_t> fields;
 };
 
-std::optional<StatLine> ReadStatLine(const std::string& processDir) {
-  auto content = ReadWholeFile(processDir + "/stat");
-  if (!content) return std::nullopt;
-  size_t open = content->find('(');
-  size_t close = content->rfind(')');
+std::optional<StatLine> ReadStatLine(const CollectContext& context, const std::string& processDir) {
+  std::string& content = context.Files().Scratch();
+  if (!ReadFileInto(processDir + "/stat", content)) return std::nullopt;
+  size_t open = content.find('(');
+  size_t close = content.rfind(')');
   if (open == std::string::npos || close == std::string::npos || close < open) return std::nullopt;
-  StatLine stat{content->substr(open + 1, close - open - 1), {}};
-  for (std::string_view field : SplitFields(std::string_view(*content).substr(close + 1))) {
+  StatLine stat{content.substr(open + 1, close - open - 1), {}};
+  stat.fields.reserve(kStatFieldCount + 32);
+  for (std::string_view field : SplitFields(std::string_view(content).substr(close + 1))) {
     stat.fields.push_back(static_cast<int64_t>(ParseUnsigned(field).value_or(0)));
   }
   if (stat.fields.size() < kStatFieldCount) return std::nullopt;
@@ -68,10 +72,13 @@ InstanceSample ReadProcess(const CollectContext& context, uint32_t id, const Sta
   process.values[kUserTime] = {user, now};
   process.values[kPrivilegedTime] = {privileged, now};
   if (context.Wants({kWorkingSet, kPrivateBytes})) {
-    auto status = ReadKeyValueFile(dir + "/status");
-    process.values[kWorkingSet].first = ValueOf(status, "VmRSS") * kKilo;
-    process.values[kPrivateBytes].first =
-        (ValueOf(status, "RssAnon") + ValueOf(status, "VmSwap")) * kKilo;
+    // Kernel threads have none of these lines: they use no memory of their own.
+    static constexpr std::array<std::string_view, 3> kNames = {"VmRSS", "RssAnon", "VmSwap"};
+    std::array<std::optional<int64_t>, 3> status;
+    std::string& content = context.Files().Scratch();
+    if (ReadFileInto(dir + "/status", content)) FindKeyValues(content, kNames, status);
+    process.values[kWorkingSet].first = status[0].value_or(0) * kKilo;
+    process.values[kPrivateBytes].first = (status[1].value_or(0) + status[2].value_or(0)) * kKilo;
   }
   process.values[kVirtualBytes].first = stat.fields[kVsize];
   process.values[kThreadCount].first = stat.fields[kThreads];
@@ -89,7 +96,7 @@ ObjectSample Collect(const CollectContext& context) {
   InstanceSample total{kTotalInstance, std::vector<RawPair>(kCounterCount)};
   for (uint32_t id : ProcessIds(context.procRoot)) {
     // A process that ends while the directory is read is simply not there.
-    auto stat = ReadStatLine(context.procRoot + "/" + std::to_string(id));
+    auto stat = ReadStatLine(context, context.procRoot + "/" + std::to_string(id));
     if (!stat) continue;
     InstanceSample process = ReadProcess(context, id, *stat);
     for (size_t counter : {kProcessorTime, kUserTime, kPrivilegedTime, kWorkingSet, kPrivateBytes,

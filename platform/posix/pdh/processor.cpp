@@ -1,4 +1,6 @@
+#include <array>
 #include <map>
+#include <mutex>
 
 #include "platform/posix/pdh/clock_ticks.h"
 #include "platform/posix/pdh/counter_types.h"
@@ -8,6 +10,12 @@
 // Processor: one instance per CPU line of <proc>/stat and "_Total". The time
 // base of the timers is the CPU's own accounted time, so that the percentages
 // are exactly the shares of /proc/stat and stay within 0..100.
+//
+// The kernel documents that iowait can go backwards. A field that goes
+// backwards counts as no change: each CPU line's fields are carried as the
+// process last saw them plus everything they ever fell, so that the growth
+// between two collections is the sum of the forward steps and the timers never
+// see a negative count.
 namespace platform::posix::pdh {
 namespace {
 
@@ -21,17 +29,49 @@ enum Counter : size_t {
   kCounterCount
 };
 
+// user nice system idle iowait irq softirq steal
+constexpr size_t kFieldCount = 8;
+using CpuFields = std::array<int64_t, kFieldCount>;
+
 struct CpuTimes {
   int64_t user = 0, system = 0, idle = 0, interrupt = 0, total = 0;
 };
 
-CpuTimes ParseCpuLine(const std::vector<std::string_view>& fields) {
-  std::vector<int64_t> ticks;
-  for (size_t i = 1; i < fields.size() && i <= 8; ++i) {
-    ticks.push_back(ClockTicksTo100Ns(ParseUnsigned(fields[i]).value_or(0)));
+class ForwardOnlyFields {
+ public:
+  CpuFields Adjust(std::string_view cpu, const CpuFields& fields) {
+    std::lock_guard lock(mutex_);
+    auto found = lines_.find(cpu);
+    if (found == lines_.end()) found = lines_.emplace(std::string(cpu), Line{}).first;
+    Line& line = found->second;
+    CpuFields adjusted{};
+    for (size_t i = 0; i < kFieldCount; ++i) {
+      if (line.seen && fields[i] < line.last[i]) line.fallen[i] += line.last[i] - fields[i];
+      line.last[i] = fields[i];
+      adjusted[i] = fields[i] + line.fallen[i];
+    }
+    line.seen = true;
+    return adjusted;
   }
-  ticks.resize(8, 0);
-  // user nice system idle iowait irq softirq steal
+
+ private:
+  struct Line {
+    bool seen = false;
+    CpuFields last{};
+    CpuFields fallen{};
+  };
+  std::mutex mutex_;
+  std::map<std::string, Line, std::less<>> lines_;
+};
+
+CpuTimes ParseCpuLine(const std::vector<std::string_view>& fields) {
+  static ForwardOnlyFields forwardOnly;
+  CpuFields raw{};
+  for (size_t i = 1; i < fields.size() && i <= kFieldCount; ++i) {
+    raw[i - 1] = static_cast<int64_t>(ParseUnsigned(fields[i]).value_or(0) & INT64_MAX);
+  }
+  CpuFields ticks = forwardOnly.Adjust(fields[0], raw);
+  for (int64_t& field : ticks) field = ClockTicksTo100Ns(static_cast<uint64_t>(field));
   CpuTimes times;
   times.user = ticks[0] + ticks[1];
   times.interrupt = ticks[5] + ticks[6];
@@ -42,9 +82,9 @@ CpuTimes ParseCpuLine(const std::vector<std::string_view>& fields) {
 }
 
 // Interrupts handled per CPU number, summed over the rows of <proc>/interrupts.
-std::map<int, int64_t> ReadInterruptsPerCpu(const std::string& procRoot) {
+std::map<int, int64_t> ReadInterruptsPerCpu(const CollectContext& context) {
   std::map<int, int64_t> perCpu;
-  auto content = ReadWholeFile(procRoot + "/interrupts");
+  const std::string* content = context.Proc("interrupts");
   if (!content) return perCpu;
   auto lines = SplitLines(*content);
   if (lines.empty()) return perCpu;
@@ -78,17 +118,17 @@ InstanceSample MakeInstance(std::string name, const CpuTimes& times, int64_t int
 
 ObjectSample Collect(const CollectContext& context) {
   ObjectSample sample;
-  auto stat = ReadWholeFile(context.procRoot + "/stat");
+  const std::string* stat = context.Proc("stat");
   if (!stat) return sample;
   std::map<int, int64_t> interrupts;
-  if (context.Wants({kInterruptsPerSec})) interrupts = ReadInterruptsPerCpu(context.procRoot);
+  if (context.Wants({kInterruptsPerSec})) interrupts = ReadInterruptsPerCpu(context);
   int64_t totalInterrupts = 0;
   for (const auto& [cpu, count] : interrupts) totalInterrupts += count;
 
   CpuTimes total;
   for (std::string_view line : SplitLines(*stat)) {
+    if (!line.starts_with("cpu")) continue;
     auto fields = SplitFields(line);
-    if (fields.empty() || !fields[0].starts_with("cpu")) continue;
     if (fields[0] == "cpu") {
       total = ParseCpuLine(fields);
       continue;

@@ -14,8 +14,9 @@ namespace platform::posix::pdh {
 namespace {
 
 ObjectSample CollectObject(const ObjectSpec& object, const SourceRoots& roots,
-                           const CollectionClock& clock, std::vector<bool> wanted) {
-  CollectContext context{roots.proc, roots.sys, clock.perfTime, std::move(wanted)};
+                           const CollectionClock& clock, std::vector<bool> wanted,
+                           SourceFiles& files) {
+  CollectContext context{roots.proc, roots.sys, clock.perfTime, std::move(wanted), &files};
   return object.collect(context);
 }
 
@@ -69,12 +70,16 @@ PdhStatus QueryTable::AddCounter(PdhHandle query, const char* fullPath, std::uin
   auto position = FindCounter(*object, path->counter);
   if (!position) return kPdhCStatusNoCounter;
 
-  std::vector<bool> wanted(object->counters.size());
-  wanted[*position] = true;
-  SourceRoots roots = RootsForCollection(found->second.collections + 1);
-  ObjectSample sample = CollectObject(*object, roots, ReadClock(roots), wanted);
-  if (!pdh::FindInstance(*object, sample, path->hasInstance, path->instance, path->instanceIndex)) {
-    return kPdhCStatusNoInstance;
+  if (object->hasInstances != path->hasInstance) return kPdhCStatusNoInstance;
+  if (object->hasInstances) {
+    // Only the instance names are needed: no counter's own sources are read.
+    SourceRoots roots = RootsForCollection(found->second.collections + 1);
+    files_.Reset();
+    ObjectSample sample = CollectObject(*object, roots, ReadClock(roots),
+                                        std::vector<bool>(object->counters.size()), files_);
+    if (!pdh::FindInstance(*object, sample, true, path->instance, path->instanceIndex)) {
+      return kPdhCStatusNoInstance;
+    }
   }
   // Names are kept as the machine spells them, not as the caller typed them.
   path->object = DisplayNameOfIndex(object->nameIndex);
@@ -101,36 +106,50 @@ PdhStatus QueryTable::CollectQueryData(PdhHandle query) {
   ++collected.collections;
   SourceRoots roots = RootsForCollection(collected.collections);
   CollectionClock clock = ReadClock(roots);
+  files_.Reset();
 
-  // One read per object, for all of the query's counters of that object.
-  std::map<const ObjectSpec*, std::vector<bool>> wantedByObject;
+  // One read per object, for all of the query's counters of that object; the
+  // objects share the files they have in common.
+  struct ObjectRead {
+    const ObjectSpec* object;
+    std::vector<bool> wanted;
+    ObjectSample sample;
+  };
+  std::vector<ObjectRead> reads;
+  auto readOf = [&reads](const ObjectSpec* object) -> ObjectRead& {
+    for (ObjectRead& read : reads) {
+      if (read.object == object) return read;
+    }
+    return reads.emplace_back(
+        ObjectRead{object, std::vector<bool>(object->counters.size()), ObjectSample{}});
+  };
   for (PdhHandle handle : collected.counters) {
     Counter& counter = counters_[handle];
-    auto& wanted = wantedByObject[counter.object];
-    wanted.resize(counter.object->counters.size());
-    wanted[counter.position] = true;
+    readOf(counter.object).wanted[counter.position] = true;
   }
-  std::map<const ObjectSpec*, ObjectSample> samples;
-  for (auto& [object, wanted] : wantedByObject) {
-    samples[object] = CollectObject(*object, roots, clock, std::move(wanted));
+  for (ObjectRead& read : reads) {
+    read.sample = CollectObject(*read.object, roots, clock, std::move(read.wanted), files_);
   }
 
   for (PdhHandle handle : collected.counters) {
     Counter& counter = counters_[handle];
     const CounterSpec& definition = counter.object->counters[counter.position];
     const InstanceSample* instance =
-        pdh::FindInstance(*counter.object, samples[counter.object], counter.path.hasInstance,
+        pdh::FindInstance(*counter.object, readOf(counter.object).sample, counter.path.hasInstance,
                           counter.path.instance, counter.path.instanceIndex);
     PdhRawCounter raw{};
     raw.TimeStamp = clock.timeStamp;
-    if (instance) {
+    if (!instance) {
+      raw.CStatus = kPdhCStatusNoInstance;
+    } else if (!instance->values[counter.position].present) {
+      // As PDH marks a counter whose object the machine did not deliver.
+      raw.CStatus = kPdhCStatusNoObject;
+    } else {
       RawPair pair = AsDelivered(definition.type, instance->values[counter.position]);
       raw.CStatus = kPdhCStatusValidData;
       raw.FirstValue = pair.first;
       raw.SecondValue = pair.second;
       raw.MultiCount = 1;
-    } else {
-      raw.CStatus = kPdhCStatusNoInstance;
     }
     counter.older = counter.newer;
     counter.newer = raw;

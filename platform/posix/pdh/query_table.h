@@ -48,6 +48,7 @@ class QueryTable {
   PdhHandle NextHandle();
 
   std::mutex mutex_;
+  SourceFiles files_;  // the buffers of every collection, kept between them
   std::map<PdhHandle, Query> queries_;
   std::map<PdhHandle, Counter> counters_;
   PdhHandle lastHandle_ = 0;

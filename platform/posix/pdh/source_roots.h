@@ -10,16 +10,18 @@
 // Collection number n (1, 2, ...) of a query reads snapshot min(n, last), so a
 // two-collection read over fixtures sees two moments of the machine.
 //
-// When QUILLON_PROC_ROOT is set, time comes from the snapshot: the first field of
-// its "uptime" file (seconds since boot) gives both the collection's time stamp
-// and its time base, in 100 ns units. Otherwise the time base is the boot-time
-// clock and the time stamp the wall clock as a FILETIME (100 ns since 1601).
+// A snapshot's time comes from the snapshot: the first field of its "uptime"
+// file (seconds since boot) gives both the collection's time stamp and its time
+// base, in 100 ns units. A root on the kernel's proc file system (the default
+// /proc, or the same named explicitly) is the running machine: its time base is
+// the boot-time clock and its time stamp the wall clock as a FILETIME (100 ns
+// since 1601).
 namespace platform::posix::pdh {
 
 struct SourceRoots {
   std::string proc;
   std::string sys;
-  bool fromFixture = false;
+  bool fromFixture = false;  // the proc root is a snapshot, not the running machine
 };
 
 // The roots for collection number n of a query (n counts from 1); number 0 (no

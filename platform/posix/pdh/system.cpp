@@ -1,11 +1,21 @@
+#include <algorithm>
+#include <optional>
+
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
 #include "platform/posix/pdh/proc_dirs.h"
+#include "platform/posix/pdh/stat_file.h"
 #include "platform/posix/pdh/text_util.h"
 
 // System: up time from the collection's time base, process count from the
-// process directories, threads and run queue from <proc>/loadavg ("running/
-// total" scheduling entities), context switches from <proc>/stat.
+// process directories, threads from <proc>/loadavg ("running/total" scheduling
+// entities), context switches and the run queue from <proc>/stat. A value whose
+// source is missing has no value.
+//
+// Windows counts in Processor Queue Length the threads that are ready and wait
+// for a processor, not those running. Linux counts the runnable tasks, running
+// ones included (procs_running), so the queue is estimated as the runnable tasks
+// beyond one per online processor (the cpuN lines of stat), never below 0.
 namespace platform::posix::pdh {
 namespace {
 
@@ -18,44 +28,46 @@ enum Counter : size_t {
   kCounterCount
 };
 
-int64_t ReadContextSwitches(const std::string& procRoot) {
-  auto stat = ReadWholeFile(procRoot + "/stat");
-  if (!stat) return 0;
-  for (std::string_view line : SplitLines(*stat)) {
-    auto fields = SplitFields(line);
-    if (fields.size() >= 2 && fields[0] == "ctxt") {
-      return static_cast<int64_t>(ParseUnsigned(fields[1]).value_or(0));
-    }
-  }
-  return 0;
+std::optional<int64_t> ReadThreads(const CollectContext& context) {
+  const std::string* loadavg = context.Proc("loadavg");
+  if (!loadavg) return std::nullopt;
+  auto fields = SplitFields(*loadavg);
+  if (fields.size() < 4) return std::nullopt;
+  std::string_view entities = fields[3];
+  size_t slash = entities.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  auto total = ParseUnsigned(entities.substr(slash + 1));
+  if (!total) return std::nullopt;
+  return static_cast<int64_t>(*total);
 }
 
 ObjectSample Collect(const CollectContext& context) {
   InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
+  auto& values = instance.values;
   // Elapsed time since boot: the start is 0 on the same time base.
-  instance.values[kSystemUpTime] = {0, context.perfTime};
+  values[kSystemUpTime] = {0, context.perfTime};
   if (context.Wants({kProcesses})) {
-    instance.values[kProcesses].first = static_cast<int64_t>(ProcessIds(context.procRoot).size());
+    // A machine always runs at least the process that reads it: no process
+    // directory means the directories cannot be read.
+    size_t processes = ProcessIds(context.procRoot).size();
+    values[kProcesses] = processes ? RawPair{static_cast<int64_t>(processes)} : kMissing;
   }
-  if (context.Wants({kThreads, kProcessorQueueLength})) {
-    auto loadavg = ReadWholeFile(context.procRoot + "/loadavg");
-    auto fields = SplitFields(loadavg ? std::string_view(*loadavg) : std::string_view());
-    if (fields.size() >= 4) {
-      std::string_view entities = fields[3];
-      size_t slash = entities.find('/');
-      if (slash != std::string_view::npos) {
-        instance.values[kProcessorQueueLength].first =
-            static_cast<int64_t>(ParseUnsigned(entities.substr(0, slash)).value_or(0));
-        instance.values[kThreads].first =
-            static_cast<int64_t>(ParseUnsigned(entities.substr(slash + 1)).value_or(0));
-      }
-    }
+  if (context.Wants({kThreads})) {
+    auto threads = ReadThreads(context);
+    values[kThreads] = threads ? RawPair{*threads} : kMissing;
   }
-  if (context.Wants({kContextSwitchesPerSec})) {
-    instance.values[kContextSwitchesPerSec] = {ReadContextSwitches(context.procRoot),
-                                               context.perfTime};
+  if (context.Wants({kContextSwitchesPerSec, kProcessorQueueLength})) {
+    StatSummary stat = ReadStatSummary(context);
+    values[kContextSwitchesPerSec] =
+        stat.contextSwitches ? RawPair{*stat.contextSwitches, context.perfTime} : kMissing;
+    values[kProcessorQueueLength] =
+        stat.runningTasks && stat.onlineCpus
+            ? RawPair{std::max<int64_t>(*stat.runningTasks - stat.onlineCpus, 0)}
+            : kMissing;
   }
-  return ObjectSample{{instance}};
+  ObjectSample sample;
+  sample.instances.push_back(std::move(instance));
+  return sample;
 }
 
 }  // namespace

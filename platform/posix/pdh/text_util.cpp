@@ -1,8 +1,11 @@
 #include "platform/posix/pdh/text_util.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 namespace platform::posix::pdh {
 namespace {
@@ -20,7 +23,12 @@ std::string ToUpperAscii(std::string_view text) {
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ToUpperAscii(a) == ToUpperAscii(b);
+  if (a.size() != b.size()) return false;
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
 }
 
 std::vector<std::string_view> SplitFields(std::string_view line) {
@@ -59,12 +67,34 @@ std::optional<int64_t> ParseScaledDecimal(std::string_view text, int64_t scale) 
   return value;
 }
 
+bool ReadFileInto(const std::string& path, std::string& content) {
+  content.clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // Files under /proc report no size: read until the end, in the buffer's own
+  // capacity first, growing it only when the file is larger.
+  bool complete = true;
+  size_t filled = 0;
+  while (true) {
+    if (filled == content.size()) {
+      content.resize(content.empty() ? std::max<size_t>(content.capacity(), 4096)
+                                     : content.size() * 2);
+    }
+    ssize_t got = read(fd, content.data() + filled, content.size() - filled);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) complete = false;
+    if (got <= 0) break;
+    filled += static_cast<size_t>(got);
+  }
+  close(fd);
+  content.resize(filled);
+  return complete;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream content;
-  content << file.rdbuf();
-  return content.str();
+  std::string content;
+  if (!ReadFileInto(path, content)) return std::nullopt;
+  return content;
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

@@ -25,6 +25,10 @@ std::optional<int64_t> ParseScaledDecimal(std::string_view text, int64_t scale);
 // The whole content of a file; nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// The same into a buffer that keeps its capacity from one read to the next.
+// False, with content empty or partial, when the file cannot be read.
+bool ReadFileInto(const std::string& path, std::string& content);
+
 // The lines of a text.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
