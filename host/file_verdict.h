@@ -9,7 +9,7 @@
 namespace exthost {
 
 struct FileVerdict {
-  enum class Kind { Readable, Missing, Refused, Unreadable };
+  enum class Kind { Readable, Missing, Refused };
   Kind kind = Kind::Missing;
   std::string reason;  // why, for all but Readable
 
@@ -18,10 +18,8 @@ struct FileVerdict {
   std::string Text() const;
 };
 
-// The rule the agent's file readers apply on Linux, as sshd's StrictModes: not a
-// regular file, larger than 64 MiB, writable by group or others, owned by another user
-// than root or the service's, or in a directory that others may write without the
-// sticky bit. `path` is a Linux path (after drive-letter mapping).
+// What the agent's file reader makes of the file (see platform::ReadConfigFile): read,
+// missing, or refused and why. `path` is a Linux path (after drive-letter mapping).
 FileVerdict JudgeServiceFile(const std::string& path);
 
 }  // namespace exthost

@@ -42,7 +42,8 @@ TEST_F(FileVerdictTest, AnOrdinaryFileOfTheServiceIsReadableAndAnAbsentOneMissin
 TEST_F(FileVerdictTest, RefusesWhatTheAgentsReadersRefuse) {
   const std::string groupWritable = File("group.ini");
   fs::permissions(groupWritable, fs::perms::group_write, fs::perm_options::add);
-  EXPECT_EQ(JudgeServiceFile(groupWritable).Text(), "refused: writable by group or others");
+  EXPECT_EQ(JudgeServiceFile(groupWritable).Text(),
+            "refused: writable by group or others (mode 0664)");
 
   const std::string fifo = (dir_ / "fifo.ini").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -60,8 +61,9 @@ TEST_F(FileVerdictTest, RefusesWhatTheAgentsReadersRefuse) {
   fs::permissions(open, fs::perms::all);
   std::ofstream(open / "c.ini") << "[1.0]\n";
   fs::permissions(open / "c.ini", fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_EQ(JudgeServiceFile((open / "c.ini").string()).Text(),
-            "refused: in " + open.string() + ", which others may write (no sticky bit)");
+  EXPECT_EQ(
+      JudgeServiceFile((open / "c.ini").string()).Text(),
+      "refused: in " + open.string() + ", a directory others can write to without the sticky bit");
   fs::permissions(open, fs::perms::sticky_bit, fs::perm_options::add);
   EXPECT_TRUE(JudgeServiceFile((open / "c.ini").string()).Usable());
 
@@ -69,7 +71,7 @@ TEST_F(FileVerdictTest, RefusesWhatTheAgentsReadersRefuse) {
     const std::string foreign = File("foreign.ini");
     ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
     EXPECT_EQ(JudgeServiceFile(foreign).Text(),
-              "refused: owned by uid 65534, neither root nor the service's user");
+              "refused: owned by user 65534, neither root nor the service's user");
   }
 }
 
