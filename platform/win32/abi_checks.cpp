@@ -38,10 +38,10 @@ static_assert(offsetof(SnmpVarBindList, len) == Pick(4, 8));
 static_assert(sizeof(SnmpVarBindList) == Pick(8, 12));
 
 // The entry points' types as the service calls them (stdcall on 32-bit Windows).
-static_assert(std::is_same_v<PFNSNMPEXTENSIONINIT, BOOL(WINAPI*)(DWORD, HANDLE*,
-                                                                 AsnObjectIdentifier*)>);
-static_assert(std::is_same_v<PFNSNMPEXTENSIONQUERY, BOOL(WINAPI*)(BYTE, SnmpVarBindList*,
-                                                                  AsnInteger32*, AsnInteger32*)>);
+static_assert(
+    std::is_same_v<PFNSNMPEXTENSIONINIT, BOOL(WINAPI*)(DWORD, HANDLE*, AsnObjectIdentifier*)>);
+static_assert(std::is_same_v<PFNSNMPEXTENSIONQUERY,
+                             BOOL(WINAPI*)(BYTE, SnmpVarBindList*, AsnInteger32*, AsnInteger32*)>);
 static_assert(std::is_same_v<PFNSNMPEXTENSIONQUERYEX,
                              BOOL(WINAPI*)(UINT, UINT, SnmpVarBindList*, AsnOctetString*,
                                            AsnInteger32*, AsnInteger32*)>);

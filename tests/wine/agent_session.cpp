@@ -111,9 +111,9 @@ Answer Ask(const Agent& agent, UINT type, const std::string& oid, bool useQueryE
   Request request(oid);
   Answer answer;
   const BOOL handled =
-      useQueryEx ? agent.queryEx(type, 1, request.List(), nullptr, &answer.status, &answer.index)
-                 : agent.query(static_cast<BYTE>(type), request.List(), &answer.status,
-                               &answer.index);
+      useQueryEx
+          ? agent.queryEx(type, 1, request.List(), nullptr, &answer.status, &answer.index)
+          : agent.query(static_cast<BYTE>(type), request.List(), &answer.status, &answer.index);
   if (!handled) answer.status = -2;
   answer.name = request.Name();
   answer.value = request.Value();
@@ -191,8 +191,7 @@ int main(int argc, char** argv) {
   asked.push_back(base + ".99.99.0");
   for (const std::string& oid : asked) {
     std::cout << "get " << oid << " " << Ask(agent, SNMP_PDU_GET, oid, false).Text() << "\n";
-    std::cout << "getnext " << oid << " " << Ask(agent, SNMP_PDU_GETNEXT, oid, true).Text()
-              << "\n";
+    std::cout << "getnext " << oid << " " << Ask(agent, SNMP_PDU_GETNEXT, oid, true).Text() << "\n";
   }
   std::string at = base;
   for (size_t step = 0; step <= rows.size(); ++step) {

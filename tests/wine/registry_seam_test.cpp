@@ -15,8 +15,9 @@ constexpr const char* kTestKey = "SOFTWARE\\quillon-seam-test";
 class RegistrySeam : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(platform::OpenRegKey(platform::kHKeyLocalMachine, kTestKey, platform::kKeyRead, &key_),
-              platform::kErrorSuccess)
+    ASSERT_EQ(
+        platform::OpenRegKey(platform::kHKeyLocalMachine, kTestKey, platform::kKeyRead, &key_),
+        platform::kErrorSuccess)
         << "the key is imported by the wine_registry test";
   }
   void TearDown() override { platform::CloseRegKey(key_); }
@@ -42,9 +43,9 @@ TEST_F(RegistrySeam, ValuesAnswerTheSizeProbeThenTheirData) {
 
   uint32_t number = 0;
   size = sizeof number;
-  ASSERT_EQ(platform::QueryRegValue(key_, "number", &type, reinterpret_cast<uint8_t*>(&number),
-                                    &size),
-            platform::kErrorSuccess);
+  ASSERT_EQ(
+      platform::QueryRegValue(key_, "number", &type, reinterpret_cast<uint8_t*>(&number), &size),
+      platform::kErrorSuccess);
   EXPECT_EQ(type, platform::kRegDword);
   EXPECT_EQ(number, 60000u);
 
