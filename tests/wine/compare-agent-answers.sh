@@ -47,6 +47,14 @@ windows_answers="$results/$name-windows.out"
   tr -d '\r' >"$windows_answers"
 cat "$windows_answers"
 
+# FreeLibrary ran the agent's unload: its last two debug lines.
+if [[ "$(tr -d '\r' <"$log" | tail -n 2 | cut -d, -f2- | tr '\n' '|')" == " DLL_PROCESS_DETACH| clean|" ]]; then
+  echo "PASS FreeLibrary: the debug log ends in DLL_PROCESS_DETACH and clean" >>"$report"
+else
+  echo "FAIL FreeLibrary: the debug log does not end in DLL_PROCESS_DETACH and clean" >>"$report"
+  unload_failed=1
+fi
+
 # Every row of the counters file: OID, kind (counter, exec or string) and what it names.
 rows="$(awk '
   function flush() { if (row != "") print row, (kind == "exec" || kind == "string") ? kind : "counter", what }
@@ -111,4 +119,4 @@ ROWS="$rows" LOCAL_PATHS="$local_paths" PDH_FAILURE="$pdh_failure" START_FAILURE
     for (i = 1; i <= nlw || i <= nww; i++) if (!compare(lw[i], ww[i])) break
     for (i = 1; i <= nlt || i <= nwt; i++) if (!compare(lt[i], wt[i])) break
     exit failed
-  }' "$linux_answers" "$windows_answers"
+  }' "$linux_answers" "$windows_answers" && [[ -z "${unload_failed:-}" ]]
