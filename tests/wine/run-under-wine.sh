@@ -14,10 +14,16 @@ export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
 # The prefix is made once, by whichever run comes first, with its output and that of
 # the service processes it leaves running kept away from the caller's pipes (ctest
 # would wait for them to close).
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+# (A running wineserver writes the registry files only later, so a mark of its own
+# tells that the prefix is ready.)
+ready="$WINEPREFIX/.quillon-ready"
+if [[ ! -f "$ready" ]]; then
   exec 9>"$WINEPREFIX/.quillon-init.lock"
   flock 9
-  [[ -f "$WINEPREFIX/system.reg" ]] || "$loader" wineboot --init </dev/null >/dev/null 2>&1
+  if [[ ! -f "$ready" ]]; then
+    "$loader" wineboot --init </dev/null >/dev/null 2>&1
+    touch "$ready"
+  fi
   exec 9>&-
 fi
 # Command rows name programs as on the Linux machine ("uname -r"): Windows' search for

@@ -11,6 +11,8 @@ build="$(cd "${1:-$repo/build-mingw64}" && pwd)"
 wineserver=/usr/lib/wine/wineserver
 
 export WINEPREFIX="$build/wine-prefix"
+# A server left by an interrupted run would serve the new prefix too.
+[[ ! -d "$WINEPREFIX" ]] || "$wineserver" -k 2>/dev/null || true
 rm -rf "$WINEPREFIX" "$build/wine-results"
 mkdir -p "$WINEPREFIX"
 WINEDEBUG=-all "$wineserver" -p
