@@ -69,7 +69,9 @@ bool init() {
 
 bool close() {
   platform::Pdh& pdh = ActivePdh();
-  pdh.RemoveCounter(State.counterHandle);
+  // A counter never added is no handle to remove: Windows answers the call with an
+  // error, other PDH implementations read through the handle and crash.
+  if (State.counterHandle != NoHandle) pdh.RemoveCounter(State.counterHandle);
   const bool closed = pdh.CloseQuery(State.queryHandle) == platform::kPdhOk;
   State.queryHandle = NoHandle;
   EnglishTable().swap(State.englishTable);

@@ -14,6 +14,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang-format
   libgtest-dev
   g++-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix googletest wine64
   libsnmp-dev snmp snmpd snmptrapd
   dpkg-dev file systemd groff-base
   clang-14 libclang-rt-14-dev libfuzzer-14-dev

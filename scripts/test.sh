@@ -12,7 +12,14 @@ cmake --build --preset linux
 cmake --preset mingw
 cmake --build --preset mingw
 
+cmake --preset mingw64
+cmake --build --preset mingw64
+
 ctest --preset linux -j 2
+
+# The x86_64 Windows build's tests under wine64; after the Linux tests, whose agent
+# answers they compare with the Windows agent's.
+./tests/wine/run-wine-tests.sh build-mingw64
 
 # Every reader of outside input under libFuzzer, 15 s each.
 "$(pwd)/scripts/fuzz.sh" 15

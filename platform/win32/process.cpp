@@ -102,6 +102,37 @@ bool MakePipe(Pipe& pipe) {
   return SetHandleInformation(pipe.readEnd.Get(), HANDLE_FLAG_INHERIT, 0) != 0;
 }
 
+// The attribute list of a process creation that passes down exactly the given
+// handles: everything else this process has made inheritable, its own or another
+// thread's, stays here.
+class InheritedHandleList {
+ public:
+  InheritedHandleList(HANDLE first, HANDLE second) : handles_{first, second} {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    storage_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+    list_ = list;
+    ready_ = UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_,
+                                       sizeof handles_, nullptr, nullptr) != 0;
+  }
+  ~InheritedHandleList() {
+    if (list_ != nullptr) DeleteProcThreadAttributeList(list_);
+  }
+  InheritedHandleList(const InheritedHandleList&) = delete;
+  InheritedHandleList& operator=(const InheritedHandleList&) = delete;
+
+  // Null when the system could not build the list.
+  LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return ready_ ? list_ : nullptr; }
+
+ private:
+  HANDLE handles_[2];
+  std::vector<unsigned char> storage_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+  bool ready_ = false;
+};
+
 }  // namespace
 
 StartResult StartCapturedProcess(const std::string& commandLine, CapturedProcess& started) {
@@ -109,18 +140,22 @@ StartResult StartCapturedProcess(const std::string& commandLine, CapturedProcess
   Pipe error;
   if (!MakePipe(output) || !MakePipe(error)) return StartResult::kPipeFailed;
 
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = output.writeEnd.Get();
-  startup.hStdError = error.writeEnd.Get();
+  STARTUPINFOEXA startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.StartupInfo.wShowWindow = SW_HIDE;
+  startup.StartupInfo.hStdInput = nullptr;
+  startup.StartupInfo.hStdOutput = output.writeEnd.Get();
+  startup.StartupInfo.hStdError = error.writeEnd.Get();
+  const InheritedHandleList inherited(output.writeEnd.Get(), error.writeEnd.Get());
+  startup.lpAttributeList = inherited.Get();
+  if (startup.lpAttributeList == nullptr) return StartResult::kStartFailed;
   PROCESS_INFORMATION info{};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   const BOOL created = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info);
+                                      CREATE_NEW_CONSOLE | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                      nullptr, &startup.StartupInfo, &info);
   output.writeEnd.Reset();
   error.writeEnd.Reset();
   if (!created) return StartResult::kStartFailed;

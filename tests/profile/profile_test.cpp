@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/wine/under_wine.h"
+
 namespace {
 
 class ProfileTest : public testing::Test {
@@ -115,6 +117,10 @@ TEST_F(ProfileTest, ValuesAreCutToTheBuffer) {
 
 TEST_F(ProfileTest, ListsThatDoNotFitAreCutAndStillEndInTwoZeros) {
   std::string content;
+  if (quillon_test::UnderWine()) {
+    GTEST_SKIP() << "Wine's GetPrivateProfileStringA cuts a section list one byte short of "
+                    "what Windows returns";
+  }
   std::vector<std::string> all;
   for (int i = 1; i <= 3000; ++i) {
     all.push_back("1.3.6.1.4.1.15." + std::to_string(i));
