@@ -146,9 +146,10 @@ ConfigFile ReadConfigFile(const std::string& path) {
   return file;
 }
 
-// GetPrivateProfileStringA reads a UTF-16LE file with its mark in the ANSI code page and
-// takes anything else as it stands.
+// As GetPrivateProfileStringA reads: a UTF-8 mark is dropped, a UTF-16LE file with its mark
+// is read in the ANSI code page, anything else is taken as it stands.
 std::string ProfileTextOf(std::string bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) return bytes.substr(3);
   if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return bytes;
   const auto* wide = reinterpret_cast<const wchar_t*>(bytes.data() + 2);
   const int units = static_cast<int>((bytes.size() - 2) / 2);

@@ -69,12 +69,23 @@ class Files : public testing::Test {
   std::filesystem::path dir_;
 };
 
-TEST_F(Files, ExistsMeansARegularFile) {
+TEST_F(Files, ConfigFilesAreReadWholeAndTheirIdentityFollowsEachChange) {
   const std::string file = (dir_ / "present.ini").string();
-  std::ofstream(file) << "[a]\n";
-  EXPECT_TRUE(platform::FileExists(file));
-  EXPECT_FALSE(platform::FileExists(dir_.string()));
-  EXPECT_FALSE(platform::FileExists((dir_ / "absent.ini").string()));
+  std::ofstream(file, std::ios::binary) << "[a]\n";
+  const platform::ConfigFile read = platform::ReadConfigFile(file);
+  EXPECT_EQ(read.status, platform::ConfigFile::kRead);
+  EXPECT_EQ(read.bytes, "[a]\n");
+  EXPECT_EQ(platform::ReadConfigFile(dir_.string()).status, platform::ConfigFile::kMissing);
+  EXPECT_EQ(platform::ReadConfigFile((dir_ / "absent.ini").string()).status,
+            platform::ConfigFile::kMissing);
+
+  platform::FileIdentity before;
+  platform::FileIdentity after;
+  ASSERT_TRUE(platform::IdentifyFile(file, before));
+  std::ofstream(file, std::ios::binary | std::ios::app) << "x=1\n";
+  ASSERT_TRUE(platform::IdentifyFile(file, after));
+  EXPECT_NE(before, after);
+  EXPECT_FALSE(platform::IdentifyFile(dir_.string(), after));
 }
 
 TEST_F(Files, AppendCreatesThenAppendsAndNamesTheFailure) {
