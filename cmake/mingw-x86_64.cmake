@@ -1,14 +1,4 @@
-# Cross build for 64-bit Windows with MinGW-w64 (Debian g++-mingw-w64-x86-64-posix, POSIX thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 64-bit Windows with MinGW-w64 (Debian g++-mingw-w64-x86-64-posix).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(QUILLON_MINGW_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${QUILLON_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QUILLON_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER ${QUILLON_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${QUILLON_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# One self-contained binary each: no libstdc++/libgcc/winpthread DLLs to ship.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
