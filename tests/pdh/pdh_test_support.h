@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/pdh.h"
@@ -63,6 +64,10 @@ class OneCounter {
 
 // Formatted double value of a path after collections of the fixture snapshots.
 double ValueAfter(const std::string& path, int collections);
+
+// The status and CStatus of a formatted read of a path after collections.
+std::pair<platform::PdhStatus, platform::PdhStatus> StatusAfter(const std::string& path,
+                                                                int collections);
 
 std::vector<std::string> SplitMultiString(const std::vector<char>& buffer);
 

@@ -1,12 +1,15 @@
+#include <array>
+
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/key_value_file.h"
 #include "platform/posix/pdh/net_snmp.h"
 #include "platform/posix/pdh/object_model.h"
 
 // IPv4 and IPv6: one counter set, two sources. IPv4 reads the "Ip" section of
-// <proc>/net/snmp, IPv6 the "Ip6" fields of <proc>/net/snmp6. Datagrams sent
-// are those the local protocols hand to IP (OutRequests), so that forwarded
-// datagrams are counted apart, as Windows counts them.
+// <proc>/net/snmp, IPv6 the "Ip6" fields of <proc>/net/snmp6, which a machine
+// without IPv6 does not have. Datagrams sent are those the local protocols hand
+// to IP (OutRequests), so that forwarded datagrams are counted apart, as Windows
+// counts them. A counter whose field or file is missing has no value.
 namespace platform::posix::pdh {
 namespace {
 
@@ -20,40 +23,39 @@ enum Counter : size_t {
   kCounterCount
 };
 
-// The kernel's names of the fields behind the counters.
-struct IpFields {
-  const char* received;
-  const char* sent;
-  const char* forwarded;
-  const char* receivedDiscarded;
-  const char* outboundDiscarded;
-};
+// The kernel's fields behind the counters.
+enum Field : size_t { kReceived, kSent, kForwarded, kInDiscards, kOutDiscards, kFieldCount };
+using FieldNames = std::array<std::string_view, kFieldCount>;
+using Fields = std::array<SnmpField, kFieldCount>;
 
-ObjectSample Collect(const std::optional<SnmpValues>& source, const IpFields& fields, int64_t now) {
-  if (!source) return {};
-  const SnmpValues& values = *source;
+ObjectSample Sample(const Fields& fields, int64_t now) {
   InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
-  int64_t received = ValueOf(values, fields.received);
-  int64_t sent = ValueOf(values, fields.sent);
-  instance.values[kDatagrams] = {received + sent, now};
-  instance.values[kDatagramsReceived] = {received, now};
-  instance.values[kDatagramsSent] = {sent, now};
-  instance.values[kDatagramsForwarded] = {ValueOf(values, fields.forwarded), now};
-  instance.values[kReceivedDiscarded].first = ValueOf(values, fields.receivedDiscarded);
-  instance.values[kOutboundDiscarded].first = ValueOf(values, fields.outboundDiscarded);
-  return ObjectSample{{instance}};
+  auto& values = instance.values;
+  values[kDatagrams] = RateOf(SumOf(fields[kReceived], fields[kSent]), now);
+  values[kDatagramsReceived] = RateOf(fields[kReceived], now);
+  values[kDatagramsSent] = RateOf(fields[kSent], now);
+  values[kDatagramsForwarded] = RateOf(fields[kForwarded], now);
+  values[kReceivedDiscarded] = CountOf(fields[kInDiscards]);
+  values[kOutboundDiscarded] = CountOf(fields[kOutDiscards]);
+  return ObjectSample{{std::move(instance)}};
 }
 
 ObjectSample CollectIPv4(const CollectContext& context) {
-  static const IpFields fields{"InReceives", "OutRequests", "ForwDatagrams", "InDiscards",
-                               "OutDiscards"};
-  return Collect(ReadSnmpSection(context.procRoot, "Ip"), fields, context.perfTime);
+  static constexpr FieldNames kNames = {"InReceives", "OutRequests", "ForwDatagrams", "InDiscards",
+                                        "OutDiscards"};
+  Fields fields;
+  const std::string* snmp = context.WantsAny() ? context.Proc("net/snmp") : nullptr;
+  if (snmp) FindSnmpFields(*snmp, "Ip", kNames, fields);
+  return Sample(fields, context.perfTime);
 }
 
 ObjectSample CollectIPv6(const CollectContext& context) {
-  static const IpFields fields{"Ip6InReceives", "Ip6OutRequests", "Ip6OutForwDatagrams",
-                               "Ip6InDiscards", "Ip6OutDiscards"};
-  return Collect(ReadSnmp6(context.procRoot), fields, context.perfTime);
+  static constexpr FieldNames kNames = {"Ip6InReceives", "Ip6OutRequests", "Ip6OutForwDatagrams",
+                                        "Ip6InDiscards", "Ip6OutDiscards"};
+  Fields fields;
+  const std::string* snmp6 = context.WantsAny() ? context.Proc("net/snmp6") : nullptr;
+  if (snmp6) FindKeyValues(*snmp6, kNames, fields);
+  return Sample(fields, context.perfTime);
 }
 
 const std::vector<CounterSpec>& IpCounters() {

@@ -1,34 +1,38 @@
 #include "platform/posix/pdh/net_snmp.h"
 
-#include "platform/posix/pdh/key_value_file.h"
 #include "platform/posix/pdh/text_util.h"
 
 namespace platform::posix::pdh {
 
-std::optional<SnmpValues> ReadSnmpSection(const std::string& procRoot, std::string_view section) {
-  auto content = ReadWholeFile(procRoot + "/net/snmp");
-  if (!content) return std::nullopt;
-  std::string label = std::string(section) + ":";
-  auto lines = SplitLines(*content);
+void FindSnmpFields(std::string_view snmp, std::string_view section,
+                    std::span<const std::string_view> names, std::span<SnmpField> values) {
+  for (SnmpField& value : values) value.reset();
+  auto lines = SplitLines(snmp);
   for (size_t i = 0; i + 1 < lines.size(); ++i) {
-    auto names = SplitFields(lines[i]);
+    auto header = SplitFields(lines[i]);
     auto numbers = SplitFields(lines[i + 1]);
-    if (names.empty() || names[0] != label || numbers.empty() || numbers[0] != label) continue;
-    SnmpValues values;
-    for (size_t field = 1; field < names.size() && field < numbers.size(); ++field) {
-      if (auto value = ParseUnsigned(numbers[field])) {
-        values[std::string(names[field])] = static_cast<int64_t>(*value);
+    auto isLabel = [section](const std::vector<std::string_view>& fields) {
+      return !fields.empty() && fields[0].size() == section.size() + 1 &&
+             fields[0].starts_with(section) && fields[0].back() == ':';
+    };
+    if (!isLabel(header) || !isLabel(numbers)) continue;
+    for (size_t field = 1; field < header.size() && field < numbers.size(); ++field) {
+      for (size_t name = 0; name < names.size() && name < values.size(); ++name) {
+        if (header[field] != names[name]) continue;
+        if (auto value = ParseUnsigned(numbers[field])) values[name] = static_cast<int64_t>(*value);
+        break;
       }
     }
-    return values;
+    return;
   }
-  return std::nullopt;
 }
 
-std::optional<SnmpValues> ReadSnmp6(const std::string& procRoot) {
-  SnmpValues values = ReadKeyValueFile(procRoot + "/net/snmp6");
-  if (values.empty()) return std::nullopt;
-  return values;
+RawPair CountOf(SnmpField field) { return field ? RawPair{*field} : kMissing; }
+
+RawPair RateOf(SnmpField field, int64_t perfTime) {
+  return field ? RawPair{*field, perfTime} : kMissing;
 }
+
+SnmpField SumOf(SnmpField a, SnmpField b) { return a && b ? SnmpField(*a + *b) : std::nullopt; }
 
 }  // namespace platform::posix::pdh

@@ -1,11 +1,14 @@
+#include <array>
+
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/key_value_file.h"
 #include "platform/posix/pdh/net_snmp.h"
 #include "platform/posix/pdh/object_model.h"
 
 // UDPv4 and UDPv6: one counter set, two sources. UDPv4 reads the "Udp" section
-// of <proc>/net/snmp, UDPv6 the "Udp6" fields of <proc>/net/snmp6; the kernel
-// keeps the two families apart.
+// of <proc>/net/snmp, UDPv6 the "Udp6" fields of <proc>/net/snmp6 (missing on a
+// machine without IPv6); the kernel keeps the two families apart. A counter
+// whose field or file is missing has no value.
 namespace platform::posix::pdh {
 namespace {
 
@@ -18,37 +21,37 @@ enum Counter : size_t {
   kCounterCount
 };
 
-struct UdpFields {
-  const char* received;
-  const char* sent;
-  const char* noPort;
-  const char* receivedErrors;
-};
+// The kernel's fields behind the counters.
+enum Field : size_t { kReceived, kSent, kNoPort, kInErrors, kFieldCount };
+using FieldNames = std::array<std::string_view, kFieldCount>;
+using Fields = std::array<SnmpField, kFieldCount>;
 
-ObjectSample Collect(const std::optional<SnmpValues>& source, const UdpFields& fields,
-                     int64_t now) {
-  if (!source) return {};
-  const SnmpValues& values = *source;
+ObjectSample Sample(const Fields& fields, int64_t now) {
   InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
-  int64_t received = ValueOf(values, fields.received);
-  int64_t sent = ValueOf(values, fields.sent);
-  instance.values[kDatagrams] = {received + sent, now};
-  instance.values[kDatagramsReceived] = {received, now};
-  instance.values[kDatagramsSent] = {sent, now};
-  instance.values[kDatagramsNoPort] = {ValueOf(values, fields.noPort), now};
-  instance.values[kReceivedErrors].first = ValueOf(values, fields.receivedErrors);
-  return ObjectSample{{instance}};
+  auto& values = instance.values;
+  values[kDatagrams] = RateOf(SumOf(fields[kReceived], fields[kSent]), now);
+  values[kDatagramsReceived] = RateOf(fields[kReceived], now);
+  values[kDatagramsSent] = RateOf(fields[kSent], now);
+  values[kDatagramsNoPort] = RateOf(fields[kNoPort], now);
+  values[kReceivedErrors] = CountOf(fields[kInErrors]);
+  return ObjectSample{{std::move(instance)}};
 }
 
 ObjectSample CollectUDPv4(const CollectContext& context) {
-  static const UdpFields fields{"InDatagrams", "OutDatagrams", "NoPorts", "InErrors"};
-  return Collect(ReadSnmpSection(context.procRoot, "Udp"), fields, context.perfTime);
+  static constexpr FieldNames kNames = {"InDatagrams", "OutDatagrams", "NoPorts", "InErrors"};
+  Fields fields;
+  const std::string* snmp = context.WantsAny() ? context.Proc("net/snmp") : nullptr;
+  if (snmp) FindSnmpFields(*snmp, "Udp", kNames, fields);
+  return Sample(fields, context.perfTime);
 }
 
 ObjectSample CollectUDPv6(const CollectContext& context) {
-  static const UdpFields fields{"Udp6InDatagrams", "Udp6OutDatagrams", "Udp6NoPorts",
-                                "Udp6InErrors"};
-  return Collect(ReadSnmp6(context.procRoot), fields, context.perfTime);
+  static constexpr FieldNames kNames = {"Udp6InDatagrams", "Udp6OutDatagrams", "Udp6NoPorts",
+                                        "Udp6InErrors"};
+  Fields fields;
+  const std::string* snmp6 = context.WantsAny() ? context.Proc("net/snmp6") : nullptr;
+  if (snmp6) FindKeyValues(*snmp6, kNames, fields);
+  return Sample(fields, context.perfTime);
 }
 
 const std::vector<CounterSpec>& UdpCounters() {
