@@ -1,5 +1,7 @@
 #include "tests/pdh/pdh_test_support.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "platform/posix/pdh/display_language.h"
@@ -90,6 +92,11 @@ std::vector<std::string> SplitMultiString(const std::vector<char>& buffer) {
     texts.push_back(std::move(text));
   }
   return texts;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
 }
 
 }  // namespace pdh_test

@@ -71,4 +71,6 @@ std::pair<platform::PdhStatus, platform::PdhStatus> StatusAfter(const std::strin
 
 std::vector<std::string> SplitMultiString(const std::vector<char>& buffer);
 
+bool Exists(const std::string& path);
+
 }  // namespace pdh_test
