@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/key_value_file.h"
+#include "platform/posix/pdh/objects/key_value_file.h"
 
 #include "platform/posix/pdh/text_util.h"
 

@@ -1,9 +1,9 @@
 #include <array>
 
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/key_value_file.h"
-#include "platform/posix/pdh/net_snmp.h"
 #include "platform/posix/pdh/object_model.h"
+#include "platform/posix/pdh/objects/key_value_file.h"
+#include "platform/posix/pdh/objects/net_snmp.h"
 
 // IPv4 and IPv6: one counter set, two sources. IPv4 reads the "Ip" section of
 // <proc>/net/snmp, IPv6 the "Ip6" fields of <proc>/net/snmp6, which a machine

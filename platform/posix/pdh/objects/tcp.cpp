@@ -2,8 +2,8 @@
 #include <initializer_list>
 
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/net_snmp.h"
 #include "platform/posix/pdh/object_model.h"
+#include "platform/posix/pdh/objects/net_snmp.h"
 #include "platform/posix/pdh/text_util.h"
 
 // TCPv4 and TCPv6: one counter set, two sources.

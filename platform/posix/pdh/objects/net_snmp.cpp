@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/net_snmp.h"
+#include "platform/posix/pdh/objects/net_snmp.h"
 
 #include "platform/posix/pdh/text_util.h"
 

@@ -1,9 +1,9 @@
 #include <array>
 
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/key_value_file.h"
-#include "platform/posix/pdh/net_snmp.h"
 #include "platform/posix/pdh/object_model.h"
+#include "platform/posix/pdh/objects/key_value_file.h"
+#include "platform/posix/pdh/objects/net_snmp.h"
 
 // UDPv4 and UDPv6: one counter set, two sources. UDPv4 reads the "Udp" section
 // of <proc>/net/snmp, UDPv6 the "Udp6" fields of <proc>/net/snmp6 (missing on a

@@ -6,7 +6,7 @@
 #include "platform/posix/pdh/counter_math.h"
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/proc_escapes.h"
+#include "platform/posix/pdh/objects/proc_escapes.h"
 #include "platform/posix/pdh/text_util.h"
 
 // Paging File: one instance per swap area of <proc>/swaps, in its order, named

@@ -7,7 +7,7 @@
 #include "platform/posix/pdh/counter_math.h"
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/proc_escapes.h"
+#include "platform/posix/pdh/objects/proc_escapes.h"
 #include "platform/posix/pdh/text_util.h"
 
 // LogicalDisk: one instance per mounted file system of <proc>/self/mountinfo,
