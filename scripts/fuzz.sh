@@ -38,8 +38,10 @@ seed_dir() {
     proc_files)
       # The first byte chooses the file (see fuzz/inputs/proc_files.cpp).
       local i=0
-      for file in stat interrupts meminfo vmstat net/dev diskstats mounts loadavg uptime \
-                  1/stat 1/status; do
+      for file in stat interrupts meminfo vmstat net/dev diskstats self/mountinfo loadavg uptime \
+                  1/stat 1/status ../sys-a/class/net/eth0/speed net/snmp net/snmp6 net/tcp \
+                  net/tcp6 swaps ../sys-a/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq \
+                  ../sys-a/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq; do
         if [[ -f tests/fixtures/proc-a/$file ]]; then
           { printf "\\x$(printf %02x $i)"; cat "tests/fixtures/proc-a/$file"; } >"$dir/seed-$i"
         fi

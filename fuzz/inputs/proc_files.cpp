@@ -28,23 +28,34 @@ constexpr Source kSources[] = {
     {"proc/vmstat", "pgfault 5\npgmajfault 1\n"},
     {"proc/net/dev", "Inter-|\n eth0: 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n"},
     {"proc/diskstats", "   8       0 sda 1 2 3 4 5 6 7 8 9 10 11\n"},
-    {"proc/mounts", "/dev/sda1 / ext4 rw 0 0\n"},
+    {"proc/self/mountinfo", "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"},
     {"proc/loadavg", "0.10 0.20 0.30 1/100 5\n"},
     {"proc/uptime", "100.50 200.25\n"},
     {"proc/1/stat", "1 (init) S 0 1 1 0 -1 0 0 0 0 0 5 6 0 0 20 0 1 0 7 8 9\n"},
     {"proc/1/status", "Name:\tinit\nVmRSS:\t5 kB\nRssAnon:\t4 kB\n"},
     {"sys/class/net/eth0/speed", "1000\n"},
+    {"proc/net/snmp", "Ip: InReceives OutRequests\nIp: 5 6\nTcp: MaxConn InSegs\nTcp: -1 7\n"},
+    {"proc/net/snmp6", "Ip6InReceives 5\nUdp6InDatagrams 6\n"},
+    {"proc/net/tcp", "  sl local_address rem_address st\n   0: 0F02000A:0016 0102000A:C350 01\n"},
+    {"proc/net/tcp6",
+     "  sl local_address rem_address st\n"
+     "   0: 0000000000000000FFFF00000F02000A:0016 0000000000000000FFFF00000102000A:C350 01\n"},
+    {"proc/swaps", "Filename Type Size Used Priority\n/swap\\040file file 100 50 -2\n"},
+    {"sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq", "1800000\n"},
+    {"sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq", "3600000\n"},
 };
 
-// A /proc and /sys of one process, one network interface and three block devices.
+// A /proc and /sys of one process, one network interface, three block devices and
+// one CPU with cpufreq.
 class Machine {
  public:
   Machine() {
     std::string pattern = (fs::temp_directory_path() / "quillon-fuzz-proc-XXXXXX").string();
     Require(mkdtemp(pattern.data()) != nullptr, "a temporary directory can be made");
     root_ = pattern;
-    for (const char* dir : {"proc/net", "proc/1/fd", "sys/block/sda", "sys/block/nvme0n1",
-                            "sys/block/loop0", "sys/class/net/eth0"}) {
+    for (const char* dir :
+         {"proc/net", "proc/1/fd", "proc/self", "sys/block/sda", "sys/block/nvme0n1",
+          "sys/block/loop0", "sys/class/net/eth0", "sys/devices/system/cpu/cpu0/cpufreq"}) {
       fs::create_directories(root_ / dir);
     }
     for (const Source& source : kSources) Write(source.path, source.usual);

@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <fstream>
@@ -49,11 +47,6 @@ Fields Snmp6() {
   uint64_t value = 0;
   while (file >> name >> value) fields[name] = value;
   return fields;
-}
-
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0;
 }
 
 // The raw count of path, as a 32-bit counter delivers it, lies between the
@@ -169,14 +162,18 @@ TEST_F(LiveObjects, ProcessorInformationHasOneInstancePerCpuAndFrequencyWhereCpu
   EXPECT_EQ(perCpu, cpus);
   EXPECT_EQ(names.back(), "_Total");
 
-  double frequency = ValueAfter("\\Processor Information(_Total)\\Processor Frequency", 1);
+  const std::string frequency = "\\Processor Information(_Total)\\Processor Frequency";
+  const std::string share = "\\Processor Information(_Total)\\% of Maximum Frequency";
   if (Exists("/sys/devices/system/cpu/cpu0/cpufreq/scaling_cur_freq")) {
-    EXPECT_GT(frequency, 0.0);
-    double share = ValueAfter("\\Processor Information(_Total)\\% of Maximum Frequency", 1);
-    EXPECT_GT(share, 0.0);
-    EXPECT_LE(share, 100.0);
+    EXPECT_GT(ValueAfter(frequency, 1), 0.0);
+    double percent = ValueAfter(share, 1);
+    EXPECT_GT(percent, 0.0);
+    EXPECT_LE(percent, 100.0);
   } else {
-    EXPECT_EQ(frequency, 0.0);
+    for (const std::string& path : {frequency, share}) {
+      EXPECT_EQ(StatusAfter(path, 1),
+                std::make_pair(platform::kPdhInvalidData, platform::kPdhCStatusNoObject));
+    }
   }
 }
 

@@ -29,17 +29,6 @@ class OtherMachines : public FixtureTest {
     sys_.emplace("QUILLON_SYS_ROOT", FixturePath(sysTree).c_str());
   }
 
-  // Status and CStatus of a formatted read after the given collections.
-  std::pair<PdhStatus, PdhStatus> ReadStatus(const std::string& path, int collections) {
-    OneCounter counter(path);
-    EXPECT_EQ(counter.addStatus(), kPdhOk) << path;
-    for (int i = 0; i < collections; ++i) EXPECT_EQ(counter.Collect(), kPdhOk);
-    PdhFmtCounterValue value{};
-    PdhStatus status = pdh.GetFormattedCounterValue(
-        counter.counter(), kPdhFmtDouble | kPdhFmtNoScale, nullptr, &value);
-    return {status, value.CStatus};
-  }
-
   std::vector<std::string> Instances(const char* object) {
     uint32_t counterSize = 0, instanceSize = 0;
     pdh.EnumObjectItems(nullptr, nullptr, object, nullptr, &counterSize, nullptr, &instanceSize,
@@ -103,9 +92,9 @@ TEST_F(OtherMachines, MissingSourcesGiveNoValueRatherThanZero) {
        {"\\Memory\\Available Bytes", "\\Memory\\Available MBytes", "\\Memory\\Committed Bytes",
         "\\Memory\\% Committed Bytes In Use", "\\System\\Threads", "\\System\\Processes",
         "\\System\\Processor Queue Length"}) {
-    EXPECT_EQ(ReadStatus(path, 1), std::make_pair(kPdhInvalidData, kPdhCStatusNoObject)) << path;
+    EXPECT_EQ(StatusAfter(path, 1), std::make_pair(kPdhInvalidData, kPdhCStatusNoObject)) << path;
   }
-  EXPECT_EQ(ReadStatus("\\Memory\\Page Faults/sec", 2),
+  EXPECT_EQ(StatusAfter("\\Memory\\Page Faults/sec", 2),
             std::make_pair(kPdhInvalidData, kPdhCStatusNoObject));
   // What the machine has still reads.
   EXPECT_DOUBLE_EQ(ValueAfter("\\System\\System Up Time", 1), 1000.0);

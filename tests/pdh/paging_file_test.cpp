@@ -38,9 +38,15 @@ TEST_F(PagingFile, AreaBeyondThe32BitsOfTheFractionKeepsItsShare) {
   EXPECT_DOUBLE_EQ(ValueAfter("\\Paging File(_Total)\\% Usage Peak", 1), 25.0);
 }
 
-TEST_F(PagingFile, WithoutTheSwapsFileThereIsNoInstanceNotEvenTheTotal) {
+TEST_F(PagingFile, WithoutTheSwapsFileOnlyTheTotalIsLeftWithoutAValue) {
   ScopedEnv procRoot("QUILLON_PROC_ROOT", FixturePath("sys-a").c_str());
-  EXPECT_EQ(OneCounter("\\Paging File(_Total)\\% Usage").addStatus(),
+  for (const char* path :
+       {"\\Paging File(_Total)\\% Usage", "\\Paging File(_Total)\\% Usage Peak"}) {
+    EXPECT_EQ(StatusAfter(path, 1),
+              std::make_pair(platform::kPdhInvalidData, platform::kPdhCStatusNoObject))
+        << path;
+  }
+  EXPECT_EQ(OneCounter("\\Paging File(/dev/sda2)\\% Usage").addStatus(),
             platform::kPdhCStatusNoInstance);
 }
 

@@ -1,5 +1,7 @@
 #include "tests/pdh/pdh_test_support.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "platform/posix/pdh/display_language.h"
@@ -70,6 +72,17 @@ double ValueAfter(const std::string& path, int collections) {
   return counter.Double();
 }
 
+std::pair<platform::PdhStatus, platform::PdhStatus> StatusAfter(const std::string& path,
+                                                                int collections) {
+  OneCounter counter(path);
+  EXPECT_EQ(counter.addStatus(), platform::kPdhOk) << path;
+  for (int i = 0; i < collections; ++i) EXPECT_EQ(counter.Collect(), platform::kPdhOk);
+  platform::PdhFmtCounterValue value{};
+  platform::PdhStatus status = platform::SystemPdh().GetFormattedCounterValue(
+      counter.counter(), platform::kPdhFmtDouble | platform::kPdhFmtNoScale, nullptr, &value);
+  return {status, value.CStatus};
+}
+
 std::vector<std::string> SplitMultiString(const std::vector<char>& buffer) {
   std::vector<std::string> texts;
   size_t pos = 0;
@@ -79,6 +92,11 @@ std::vector<std::string> SplitMultiString(const std::vector<char>& buffer) {
     texts.push_back(std::move(text));
   }
   return texts;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
 }
 
 }  // namespace pdh_test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/pdh.h"
@@ -64,6 +65,12 @@ class OneCounter {
 // Formatted double value of a path after collections of the fixture snapshots.
 double ValueAfter(const std::string& path, int collections);
 
+// The status and CStatus of a formatted read of a path after collections.
+std::pair<platform::PdhStatus, platform::PdhStatus> StatusAfter(const std::string& path,
+                                                                int collections);
+
 std::vector<std::string> SplitMultiString(const std::vector<char>& buffer);
+
+bool Exists(const std::string& path);
 
 }  // namespace pdh_test

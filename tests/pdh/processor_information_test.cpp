@@ -43,7 +43,7 @@ TEST_F(ProcessorInformation, TimesAreTheProcessorObjectsPerCpuNodeAndMachine) {
   EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(0,_Total)\\% Idle Time", 2), 40.0);
 }
 
-TEST_F(ProcessorInformation, FrequencyFromCpufreqAndZeroWithoutIt) {
+TEST_F(ProcessorInformation, FrequencyFromCpufreqAndNoValueWithoutIt) {
   EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(0,0)\\Processor Frequency", 1), 1800.0);
   EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(0,1)\\Processor Frequency", 1), 3600.0);
   EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(_Total)\\Processor Frequency", 1), 2700.0);
@@ -52,8 +52,15 @@ TEST_F(ProcessorInformation, FrequencyFromCpufreqAndZeroWithoutIt) {
   EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(0,_Total)\\% of Maximum Frequency", 1),
                    75.0);
   ScopedEnv sysRoot("QUILLON_SYS_ROOT", FixturePath("sys-numa").c_str());
-  EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(1,0)\\Processor Frequency", 1), 0.0);
-  EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(_Total)\\% of Maximum Frequency", 1), 0.0);
+  for (const char* path : {"\\Processor Information(1,0)\\Processor Frequency",
+                           "\\Processor Information(0,_Total)\\Processor Frequency",
+                           "\\Processor Information(_Total)\\% of Maximum Frequency"}) {
+    EXPECT_EQ(StatusAfter(path, 1),
+              std::make_pair(platform::kPdhInvalidData, platform::kPdhCStatusNoObject))
+        << path;
+  }
+  // The times do not need cpufreq.
+  EXPECT_DOUBLE_EQ(ValueAfter("\\Processor Information(1,0)\\% User Time", 2), 10.0);
 }
 
 }  // namespace

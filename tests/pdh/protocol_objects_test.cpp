@@ -60,14 +60,38 @@ TEST_F(ProtocolObjects, EstablishedConnectionsAreSplitByTheSocketsFamily) {
   EXPECT_DOUBLE_EQ(ValueAfter("\\TCPv6\\Connections Established", 1), 1.0);
 }
 
+// sys-a has none of the statistics files, proc-no-ipv6 only net/snmp and
+// net/tcp, as a machine without IPv6. The objects stay; what has no source has
+// no value rather than zeros, and what has one still reads.
 TEST_F(ProtocolObjects, MissingStatisticsGiveNoValueInsteadOfZeros) {
-  // sys-a has neither net/snmp nor net/snmp6: a machine without the source.
-  ScopedEnv procRoot("QUILLON_PROC_ROOT", FixturePath("sys-a").c_str());
-  for (const char* path :
-       {"\\IPv4\\Datagrams/sec", "\\IPv6\\Datagrams/sec", "\\TCPv4\\Segments/sec",
-        "\\TCPv6\\Connections Established", "\\UDPv4\\Datagrams/sec", "\\UDPv6\\Datagrams/sec"}) {
-    EXPECT_EQ(OneCounter(path).addStatus(), platform::kPdhCStatusNoInstance) << path;
+  const auto noValue = std::make_pair(platform::kPdhInvalidData, platform::kPdhCStatusNoObject);
+  const char* ipv6Rates[] = {"\\IPv6\\Datagrams/sec", "\\TCPv6\\Segments/sec",
+                             "\\UDPv6\\Datagrams/sec"};
+  const char* ipv6Counts[] = {"\\IPv6\\Datagrams Received Discarded",
+                              "\\TCPv6\\Connections Established", "\\TCPv6\\Connections Reset",
+                              "\\UDPv6\\Datagrams Received Errors"};
+  {
+    ScopedEnv procRoot("QUILLON_PROC_ROOT", FixturePath("sys-a").c_str());
+    for (const char* path : {"\\IPv4\\Datagrams/sec", "\\TCPv4\\Segments/sec",
+                             "\\TCPv4\\Segments Retransmitted/sec", "\\UDPv4\\Datagrams/sec"}) {
+      EXPECT_EQ(StatusAfter(path, 2), noValue) << path;
+    }
+    for (const char* path :
+         {"\\IPv4\\Datagrams Outbound Discarded", "\\TCPv4\\Connections Established",
+          "\\TCPv4\\Connections Active", "\\UDPv4\\Datagrams Received Errors"}) {
+      EXPECT_EQ(StatusAfter(path, 1), noValue) << path;
+    }
+    for (const char* path : ipv6Rates) EXPECT_EQ(StatusAfter(path, 2), noValue) << path;
+    for (const char* path : ipv6Counts) EXPECT_EQ(StatusAfter(path, 1), noValue) << path;
   }
+  ScopedEnv procRoot("QUILLON_PROC_ROOT", FixturePath("proc-no-ipv6").c_str());
+  EXPECT_DOUBLE_EQ(ValueAfter("\\IPv4\\Datagrams Received Discarded", 1), 7.0);
+  EXPECT_DOUBLE_EQ(ValueAfter("\\TCPv4\\Connections Active", 1), 300.0);
+  EXPECT_DOUBLE_EQ(ValueAfter("\\UDPv4\\Datagrams Received Errors", 1), 2.0);
+  // Without tcp6 no IPv4-mapped socket: the two ESTABLISHED ones and the CLOSE-WAIT one.
+  EXPECT_DOUBLE_EQ(ValueAfter("\\TCPv4\\Connections Established", 1), 3.0);
+  for (const char* path : ipv6Rates) EXPECT_EQ(StatusAfter(path, 2), noValue) << path;
+  for (const char* path : ipv6Counts) EXPECT_EQ(StatusAfter(path, 1), noValue) << path;
 }
 
 TEST_F(ProtocolObjects, CountersOfBothFamiliesShareTheirNamesAndTypes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -56,6 +57,7 @@ struct CollectContext {
     }
     return false;
   }
+  bool WantsAny() const { return std::find(wanted.begin(), wanted.end(), true) != wanted.end(); }
 
   // A file under the proc or sys root, read once per collection; null when it
   // cannot be read. Valid until the collection ends.

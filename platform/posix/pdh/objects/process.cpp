@@ -1,11 +1,11 @@
 #include <array>
 #include <optional>
 
-#include "platform/posix/pdh/clock_ticks.h"
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/key_value_file.h"
 #include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/proc_dirs.h"
+#include "platform/posix/pdh/objects/clock_ticks.h"
+#include "platform/posix/pdh/objects/key_value_file.h"
+#include "platform/posix/pdh/objects/proc_dirs.h"
 #include "platform/posix/pdh/text_util.h"
 
 // Process: one instance per process directory, in ascending id order, named by

@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/key_value_file.h"
+#include "platform/posix/pdh/objects/key_value_file.h"
 
 #include "platform/posix/pdh/text_util.h"
 
@@ -39,15 +39,6 @@ void ForEachKeyValue(std::string_view text, Take take) {
 
 }  // namespace
 
-std::map<std::string, int64_t, std::less<>> ReadKeyValueFile(const std::string& path) {
-  std::map<std::string, int64_t, std::less<>> values;
-  auto content = ReadWholeFile(path);
-  if (!content) return values;
-  ForEachKeyValue(*content,
-                  [&](std::string_view name, int64_t value) { values[std::string(name)] = value; });
-  return values;
-}
-
 void FindKeyValues(std::string_view text, std::span<const std::string_view> names,
                    std::span<std::optional<int64_t>> values) {
   for (auto& value : values) value.reset();
@@ -59,11 +50,6 @@ void FindKeyValues(std::string_view text, std::span<const std::string_view> name
       }
     }
   });
-}
-
-int64_t ValueOf(const std::map<std::string, int64_t, std::less<>>& values, std::string_view name) {
-  auto found = values.find(name);
-  return found == values.end() ? 0 : found->second;
 }
 
 }  // namespace platform::posix::pdh

@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/proc_escapes.h"
+#include "platform/posix/pdh/objects/proc_escapes.h"
 
 namespace platform::posix::pdh {
 

@@ -1,7 +1,9 @@
+#include <array>
+#include <initializer_list>
+
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/key_value_file.h"
-#include "platform/posix/pdh/net_snmp.h"
 #include "platform/posix/pdh/object_model.h"
+#include "platform/posix/pdh/objects/net_snmp.h"
 #include "platform/posix/pdh/text_util.h"
 
 // TCPv4 and TCPv6: one counter set, two sources.
@@ -18,6 +20,9 @@
 // to an IPv4 peer (an address ::ffff:a.b.c.d) carries IPv4 traffic and counts
 // for TCPv4. These tables are read only when the counter is asked for; on a
 // server with very many connections they are large.
+//
+// A counter whose field or file is missing has no value; on a machine without
+// IPv6 (no snmp6, no tcp6) that is every counter of TCPv6.
 namespace platform::posix::pdh {
 namespace {
 
@@ -38,6 +43,27 @@ enum Counter : size_t {
 constexpr std::string_view kStateEstablished = "01";
 constexpr std::string_view kStateCloseWait = "08";
 
+// The kernel's fields behind the counters, in the "Tcp" section.
+enum Field : size_t {
+  kInSegs,
+  kOutSegs,
+  kRetransSegs,
+  kActiveOpens,
+  kPassiveOpens,
+  kAttemptFails,
+  kEstabResets,
+  kFieldCount
+};
+constexpr std::array<std::string_view, kFieldCount> kFieldNames = {
+    "InSegs",       "OutSegs",      "RetransSegs", "ActiveOpens",
+    "PassiveOpens", "AttemptFails", "EstabResets"};
+using Fields = std::array<SnmpField, kFieldCount>;
+
+// The counters that <proc>/net/snmp (TCPv4) or its IPv6 counterpart (TCPv6) feeds.
+constexpr std::initializer_list<size_t> kStatisticsCounters = {
+    kSegments,          kSegmentsReceived,   kSegmentsSent,       kSegmentsRetransmitted,
+    kConnectionsActive, kConnectionsPassive, kConnectionFailures, kConnectionsReset};
+
 struct EstablishedCounts {
   int64_t ipv4 = 0;
   int64_t ipv6 = 0;
@@ -52,10 +78,8 @@ bool IsIPv4Mapped(std::string_view address) {
          (third == "FFFF0000" || third == "0000FFFF");
 }
 
-void CountTable(const std::string& path, bool ipv6Table, EstablishedCounts& counts) {
-  auto content = ReadWholeFile(path);
-  if (!content) return;
-  for (std::string_view line : SplitLines(*content)) {
+void CountTable(std::string_view table, bool ipv6Table, EstablishedCounts& counts) {
+  for (std::string_view line : SplitLines(table)) {
     // "sl local_address rem_address st ..."; the header line has "st" there.
     auto fields = SplitFields(line);
     if (fields.size() < 4 || (fields[3] != kStateEstablished && fields[3] != kStateCloseWait)) {
@@ -70,48 +94,54 @@ void CountTable(const std::string& path, bool ipv6Table, EstablishedCounts& coun
   }
 }
 
-EstablishedCounts CountEstablished(const std::string& procRoot) {
-  EstablishedCounts counts;
-  CountTable(procRoot + "/net/tcp", false, counts);
-  CountTable(procRoot + "/net/tcp6", true, counts);
-  return counts;
-}
-
 InstanceSample EmptyInstance() { return InstanceSample{"", std::vector<RawPair>(kCounterCount)}; }
 
 ObjectSample CollectTCPv4(const CollectContext& context) {
-  auto source = ReadSnmpSection(context.procRoot, "Tcp");
-  if (!source) return {};
-  const SnmpValues& tcp = *source;
   InstanceSample instance = EmptyInstance();
+  auto& values = instance.values;
   int64_t now = context.perfTime;
-  int64_t received = ValueOf(tcp, "InSegs");
-  int64_t sent = ValueOf(tcp, "OutSegs");
-  instance.values[kSegments] = {received + sent, now};
-  instance.values[kSegmentsReceived] = {received, now};
-  instance.values[kSegmentsSent] = {sent, now};
-  instance.values[kSegmentsRetransmitted] = {ValueOf(tcp, "RetransSegs"), now};
-  if (context.Wants({kConnectionsEstablished})) {
-    instance.values[kConnectionsEstablished].first = CountEstablished(context.procRoot).ipv4;
+  if (context.Wants(kStatisticsCounters)) {
+    Fields tcp;
+    if (const std::string* snmp = context.Proc("net/snmp")) {
+      FindSnmpFields(*snmp, "Tcp", kFieldNames, tcp);
+    }
+    values[kSegments] = RateOf(SumOf(tcp[kInSegs], tcp[kOutSegs]), now);
+    values[kSegmentsReceived] = RateOf(tcp[kInSegs], now);
+    values[kSegmentsSent] = RateOf(tcp[kOutSegs], now);
+    values[kSegmentsRetransmitted] = RateOf(tcp[kRetransSegs], now);
+    values[kConnectionsActive] = CountOf(tcp[kActiveOpens]);
+    values[kConnectionsPassive] = CountOf(tcp[kPassiveOpens]);
+    values[kConnectionFailures] = CountOf(tcp[kAttemptFails]);
+    values[kConnectionsReset] = CountOf(tcp[kEstabResets]);
   }
-  instance.values[kConnectionsActive].first = ValueOf(tcp, "ActiveOpens");
-  instance.values[kConnectionsPassive].first = ValueOf(tcp, "PassiveOpens");
-  instance.values[kConnectionFailures].first = ValueOf(tcp, "AttemptFails");
-  instance.values[kConnectionsReset].first = ValueOf(tcp, "EstabResets");
-  return ObjectSample{{instance}};
+  if (context.Wants({kConnectionsEstablished})) {
+    // IPv4 sockets are in tcp, and in tcp6 where IPv6 sockets talk to IPv4 peers.
+    EstablishedCounts counts;
+    const std::string* table = context.Proc("net/tcp");
+    if (table) CountTable(*table, false, counts);
+    if (const std::string* table6 = context.Proc("net/tcp6")) CountTable(*table6, true, counts);
+    values[kConnectionsEstablished] = table ? RawPair{counts.ipv4} : kMissing;
+  }
+  return ObjectSample{{std::move(instance)}};
 }
 
 ObjectSample CollectTCPv6(const CollectContext& context) {
-  // Without IPv6 (no snmp6) there is no TCPv6 to report on.
-  if (!ReadSnmp6(context.procRoot)) return {};
   InstanceSample instance = EmptyInstance();
-  for (size_t rate : {kSegments, kSegmentsReceived, kSegmentsSent, kSegmentsRetransmitted}) {
-    instance.values[rate].second = context.perfTime;
+  auto& values = instance.values;
+  // The machine has IPv6 where it has its statistics; TCP's are all with TCPv4.
+  if (context.Wants(kStatisticsCounters)) {
+    bool hasIPv6 = context.Proc("net/snmp6") != nullptr;
+    for (size_t counter : kStatisticsCounters) {
+      values[counter] = hasIPv6 ? RawPair{0, context.perfTime} : kMissing;
+    }
   }
   if (context.Wants({kConnectionsEstablished})) {
-    instance.values[kConnectionsEstablished].first = CountEstablished(context.procRoot).ipv6;
+    EstablishedCounts counts;
+    const std::string* table6 = context.Proc("net/tcp6");
+    if (table6) CountTable(*table6, true, counts);
+    values[kConnectionsEstablished] = table6 ? RawPair{counts.ipv6} : kMissing;
   }
-  return ObjectSample{{instance}};
+  return ObjectSample{{std::move(instance)}};
 }
 
 const std::vector<CounterSpec>& TcpCounters() {

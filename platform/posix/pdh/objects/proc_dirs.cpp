@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/proc_dirs.h"
+#include "platform/posix/pdh/objects/proc_dirs.h"
 
 #include <dirent.h>
 

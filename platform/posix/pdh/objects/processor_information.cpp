@@ -3,7 +3,7 @@
 
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/proc_dirs.h"
+#include "platform/posix/pdh/objects/proc_dirs.h"
 #include "platform/posix/pdh/text_util.h"
 
 // Processor Information: the Processor object's times, by NUMA node. Instances
@@ -18,8 +18,8 @@
 // Processor Frequency is the current frequency in MHz and % of Maximum
 // Frequency its share of the highest one, from the cpufreq files of each CPU
 // (scaling_cur_freq, cpuinfo_max_freq, in kHz); totals are the mean frequency
-// and the share of the summed frequencies. Without cpufreq (many virtual
-// machines) both read 0.
+// and the share of the summed frequencies, over the CPUs that have cpufreq.
+// Without cpufreq (many virtual machines) both have no value.
 namespace platform::posix::pdh {
 namespace {
 
@@ -55,27 +55,26 @@ struct Frequency {
   }
 };
 
-int64_t ReadKhz(const std::string& path) {
-  auto text = ReadWholeFile(path);
+int64_t ReadKhz(const CollectContext& context, const std::string& path) {
+  const std::string* text = context.Sys(path);
   auto fields = SplitFields(text ? std::string_view(*text) : std::string_view());
   auto value = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
   return value ? static_cast<int64_t>(*value) : 0;
 }
 
-std::string CpuDirectory(const std::string& sysRoot, const std::string& cpu) {
-  return sysRoot + "/devices/system/cpu/cpu" + cpu;
-}
+std::string CpuDirectory(const std::string& cpu) { return "devices/system/cpu/cpu" + cpu; }
 
-Frequency ReadFrequency(const std::string& sysRoot, const std::string& cpu) {
-  std::string cpufreq = CpuDirectory(sysRoot, cpu) + "/cpufreq/";
-  Frequency frequency{ReadKhz(cpufreq + "scaling_cur_freq"), ReadKhz(cpufreq + "cpuinfo_max_freq"),
-                      1};
+// No CPU counted where the machine has no cpufreq for it.
+Frequency ReadFrequency(const CollectContext& context, const std::string& cpu) {
+  std::string cpufreq = CpuDirectory(cpu) + "/cpufreq/";
+  Frequency frequency{ReadKhz(context, cpufreq + "scaling_cur_freq"),
+                      ReadKhz(context, cpufreq + "cpuinfo_max_freq"), 1};
   if (frequency.currentKhz == 0 || frequency.maximumKhz == 0) return {};
   return frequency;
 }
 
 uint64_t NodeOf(const std::string& sysRoot, const std::string& cpu) {
-  for (const std::string& entry : DirectoryEntries(CpuDirectory(sysRoot, cpu))) {
+  for (const std::string& entry : DirectoryEntries(sysRoot + "/" + CpuDirectory(cpu))) {
     if (!entry.starts_with("node")) continue;
     if (auto node = ParseUnsigned(std::string_view(entry).substr(4))) return *node;
   }
@@ -96,16 +95,17 @@ struct Accumulated {
   }
 };
 
-InstanceSample MakeInstance(std::string name, const Accumulated& values) {
+InstanceSample MakeInstance(std::string name, const Accumulated& values, bool wantsFrequency) {
   InstanceSample instance{std::move(name), std::vector<RawPair>(kCounterCount)};
   for (size_t i = 0; i < values.times.size(); ++i) instance.values[i] = values.times[i];
   const Frequency& frequency = values.frequency;
-  if (frequency.cpus > 0) {
-    instance.values[kFrequency].first = frequency.currentKhz / frequency.cpus / 1000;
+  if (!wantsFrequency) return instance;
+  if (frequency.cpus == 0) {
+    instance.values[kFrequency] = instance.values[kPercentOfMaximum] = kMissing;
+    return instance;
   }
-  if (frequency.maximumKhz > 0) {
-    instance.values[kPercentOfMaximum].first = frequency.currentKhz * 100 / frequency.maximumKhz;
-  }
+  instance.values[kFrequency].first = frequency.currentKhz / frequency.cpus / 1000;
+  instance.values[kPercentOfMaximum].first = frequency.currentKhz * 100 / frequency.maximumKhz;
   return instance;
 }
 
@@ -120,8 +120,10 @@ Accumulated TakeTimes(const InstanceSample& processor) {
 
 ObjectSample Collect(const CollectContext& context) {
   const ObjectSpec& processor = ProcessorObject();
-  CollectContext forProcessor = context;
-  forProcessor.wanted.assign(processor.counters.size(), false);
+  // The Processor object reads into this collection's files: <proc>/stat is
+  // read once however many of the two objects' counters the query holds.
+  CollectContext forProcessor{context.procRoot, context.sysRoot, context.perfTime,
+                              std::vector<bool>(processor.counters.size()), &context.Files()};
   for (size_t i = 0; i < std::size(kSharedNames); ++i) {
     size_t position = ProcessorPosition(kSharedNames[i]);
     if (context.Wants({i}) && position < forProcessor.wanted.size()) {
@@ -144,11 +146,11 @@ ObjectSample Collect(const CollectContext& context) {
       hasMachineTotal = true;
       continue;
     }
-    if (wantsFrequency) values.frequency = ReadFrequency(context.sysRoot, cpu.name);
+    if (wantsFrequency) values.frequency = ReadFrequency(context, cpu.name);
     machine.frequency.Add(values.frequency);
     Node& node = nodes[NodeOf(context.sysRoot, cpu.name)];
     node.total.Add(values);
-    node.cpus.push_back(MakeInstance(std::to_string(node.cpus.size()), values));
+    node.cpus.push_back(MakeInstance(std::to_string(node.cpus.size()), values, wantsFrequency));
   }
 
   ObjectSample sample;
@@ -159,9 +161,9 @@ ObjectSample Collect(const CollectContext& context) {
       cpu.name = prefix + cpu.name;
       sample.instances.push_back(std::move(cpu));
     }
-    sample.instances.push_back(MakeInstance(prefix + kTotalInstance, node.total));
+    sample.instances.push_back(MakeInstance(prefix + kTotalInstance, node.total, wantsFrequency));
   }
-  sample.instances.push_back(MakeInstance(kTotalInstance, machine));
+  sample.instances.push_back(MakeInstance(kTotalInstance, machine, wantsFrequency));
   return sample;
 }
 

@@ -3,8 +3,8 @@
 
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/proc_dirs.h"
-#include "platform/posix/pdh/stat_file.h"
+#include "platform/posix/pdh/objects/proc_dirs.h"
+#include "platform/posix/pdh/objects/stat_file.h"
 #include "platform/posix/pdh/text_util.h"
 
 // System: up time from the collection's time base, process count from the

@@ -2,9 +2,9 @@
 #include <map>
 #include <mutex>
 
-#include "platform/posix/pdh/clock_ticks.h"
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
+#include "platform/posix/pdh/objects/clock_ticks.h"
 #include "platform/posix/pdh/text_util.h"
 
 // Processor: one instance per CPU line of <proc>/stat and "_Total". The time

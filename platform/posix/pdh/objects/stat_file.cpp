@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/stat_file.h"
+#include "platform/posix/pdh/objects/stat_file.h"
 
 #include "platform/posix/pdh/text_util.h"
 

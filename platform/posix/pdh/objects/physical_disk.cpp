@@ -2,7 +2,7 @@
 
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/proc_dirs.h"
+#include "platform/posix/pdh/objects/proc_dirs.h"
 #include "platform/posix/pdh/text_util.h"
 
 // PhysicalDisk: the whole physical disks of <sys>/block with their

@@ -1,12 +1,12 @@
 #include <algorithm>
-#include <cstdint>
 #include <map>
 #include <mutex>
 #include <utility>
 
+#include "platform/posix/pdh/counter_math.h"
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/proc_escapes.h"
+#include "platform/posix/pdh/objects/proc_escapes.h"
 #include "platform/posix/pdh/text_util.h"
 
 // Paging File: one instance per swap area of <proc>/swaps, in its order, named
@@ -17,6 +17,9 @@
 // process has seen of the area (the same path and size) in any collection since
 // it started. A peak reached before that, or between two collections, is not
 // known; a peak never falls below the current usage.
+//
+// Without the swaps file (a kernel without swap support) there is only the
+// "_Total", and it has no value.
 namespace platform::posix::pdh {
 namespace {
 
@@ -24,16 +27,6 @@ enum Counter : size_t { kUsage, kUsagePeak, kCounterCount };
 
 // Columns of <proc>/swaps: Filename Type Size Used Priority (sizes in KiB).
 enum Column : size_t { kFilename = 0, kSize = 2, kUsed = 3, kColumnCount = 5 };
-
-// The fraction is a 32-bit type: larger areas are counted in coarser units,
-// which keeps the share.
-RawPair FractionIn32Bits(int64_t used, int64_t size) {
-  while (size > static_cast<int64_t>(UINT32_MAX)) {
-    used >>= 1;
-    size >>= 1;
-  }
-  return {used, size};
-}
 
 // The highest usage seen of an area, by name and size.
 int64_t RecordPeak(const std::string& name, int64_t size, int64_t used) {
@@ -55,8 +48,12 @@ InstanceSample MakeInstance(std::string name, int64_t size, int64_t used) {
 
 ObjectSample Collect(const CollectContext& context) {
   ObjectSample sample;
-  auto swaps = ReadWholeFile(context.procRoot + "/swaps");
-  if (!swaps) return sample;
+  // The file names the instances, so it is read whatever counters are wanted.
+  const std::string* swaps = context.Proc("swaps");
+  if (!swaps) {
+    sample.instances.push_back({kTotalInstance, std::vector<RawPair>(kCounterCount, kMissing)});
+    return sample;
+  }
   int64_t totalSize = 0, totalUsed = 0;
   for (std::string_view line : SplitLines(*swaps)) {
     auto columns = SplitFields(line);

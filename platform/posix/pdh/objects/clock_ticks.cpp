@@ -1,4 +1,4 @@
-#include "platform/posix/pdh/clock_ticks.h"
+#include "platform/posix/pdh/objects/clock_ticks.h"
 
 #include <unistd.h>
 

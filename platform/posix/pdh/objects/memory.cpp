@@ -4,8 +4,8 @@
 
 #include "platform/posix/pdh/counter_math.h"
 #include "platform/posix/pdh/counter_types.h"
-#include "platform/posix/pdh/key_value_file.h"
 #include "platform/posix/pdh/object_model.h"
+#include "platform/posix/pdh/objects/key_value_file.h"
 #include "platform/posix/pdh/text_util.h"
 
 // Memory: <proc>/meminfo for sizes, <proc>/vmstat for paging. The commit limit

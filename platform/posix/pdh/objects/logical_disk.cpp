@@ -7,6 +7,7 @@
 #include "platform/posix/pdh/counter_math.h"
 #include "platform/posix/pdh/counter_types.h"
 #include "platform/posix/pdh/object_model.h"
+#include "platform/posix/pdh/objects/proc_escapes.h"
 #include "platform/posix/pdh/text_util.h"
 
 // LogicalDisk: one instance per mounted file system of <proc>/self/mountinfo,
@@ -31,24 +32,6 @@ bool IsVolume(std::string_view device, std::string_view type) {
   return device.starts_with("/") || volumeTypes.count(type);
 }
 
-// Mount points in the mount table escape blanks and the like as "\ooo".
-std::string UnescapeMountField(std::string_view field) {
-  std::string text;
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      auto digits = field.substr(i + 1, 3);
-      if (digits.find_first_not_of("01234567") == std::string_view::npos) {
-        text +=
-            static_cast<char>((digits[0] - '0') * 64 + (digits[1] - '0') * 8 + (digits[2] - '0'));
-        i += 3;
-        continue;
-      }
-    }
-    text += field[i];
-  }
-  return text;
-}
-
 bool IsDirectory(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -68,7 +51,7 @@ std::optional<Mount> ParseMountinfoLine(std::string_view line) {
   size_t separator = 6;
   while (separator < fields.size() && fields[separator] != "-") ++separator;
   if (fields.size() < 5 || separator + 2 >= fields.size()) return std::nullopt;
-  return Mount{fields[2], UnescapeMountField(fields[4]), fields[separator + 1],
+  return Mount{fields[2], UnescapeProcField(fields[4]), fields[separator + 1],
                fields[separator + 2]};
 }
 
