@@ -41,6 +41,52 @@ bool Collect() {
   return status == platform::kPdhOk;
 }
 
+// The English table of the last session, split, with the text it was split from: a
+// session that reads the same text takes it back instead of splitting it again.
+struct SplitTable {
+  std::string text;
+  EnglishTable table;
+};
+
+SplitTable& LastTable() {
+  static SplitTable last;
+  return last;
+}
+
+// True when the table holds exactly the strings of the text, in order.
+bool Spells(const EnglishTable& table, const std::string& text) {
+  size_t position = 0;
+  for (const std::string& entry : table) {
+    if (entry.empty() || text.compare(position, entry.size(), entry) != 0 ||
+        position + entry.size() >= text.size() || text[position + entry.size()] != '\0') {
+      return false;
+    }
+    position += entry.size() + 1;
+  }
+  return position >= text.size() || text[position] == '\0';
+}
+
+void LoadEnglishTable(TExRegistry& registry) {
+  SplitTable& last = LastTable();
+  std::string text = registry.ReadMultiSzData("Counter");
+  if (text == last.text && !last.table.empty()) {
+    State.englishTable.swap(last.table);
+  } else {
+    SplitMultiSz(text, State.englishTable);
+    last.text = std::move(text);
+  }
+  last.table.clear();
+}
+
+// Keeps the session's table for the next one, unless it no longer says what was read.
+void KeepEnglishTable() {
+  SplitTable& last = LastTable();
+  if (Spells(State.englishTable, last.text)) {
+    last.table.swap(State.englishTable);
+  }
+  EnglishTable().swap(State.englishTable);
+}
+
 bool ReadRawSample(PdhRawCounter& sample) {
   sample = PdhRawCounter{};
   uint32_t type = 0;
@@ -63,7 +109,7 @@ bool init() {
   TExRegistry registry(platform::kKeyRead);
   registry.SetRootKey(platform::kHKeyLocalMachine);
   registry.OpenKeyReadOnly(kEnglishTableKey);
-  registry.ReadMultiSz("Counter", State.englishTable);
+  LoadEnglishTable(registry);
   return !State.englishTable.empty();
 }
 
@@ -72,7 +118,7 @@ bool close() {
   pdh.RemoveCounter(State.counterHandle);
   const bool closed = pdh.CloseQuery(State.queryHandle) == platform::kPdhOk;
   State.queryHandle = NoHandle;
-  EnglishTable().swap(State.englishTable);
+  KeepEnglishTable();
   return closed;
 }
 
