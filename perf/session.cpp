@@ -53,15 +53,15 @@ SplitTable& LastTable() {
   return last;
 }
 
-// True when the table holds exactly the strings of the text, in order.
-bool Spells(const EnglishTable& table, const std::string& text) {
+// True when the table still has the shape that the text gives it: as many entries, each
+// as long as its string there. Comparing the lengths only keeps close cheap; the table
+// is the module's own between init and close.
+bool StillShapedBy(const EnglishTable& table, const std::string& text) {
   size_t position = 0;
   for (const std::string& entry : table) {
-    if (entry.empty() || text.compare(position, entry.size(), entry) != 0 ||
-        position + entry.size() >= text.size() || text[position + entry.size()] != '\0') {
-      return false;
-    }
-    position += entry.size() + 1;
+    position += entry.size();
+    if (entry.empty() || position >= text.size() || text[position] != '\0') return false;
+    ++position;
   }
   return position >= text.size() || text[position] == '\0';
 }
@@ -78,10 +78,10 @@ void LoadEnglishTable(TExRegistry& registry) {
   last.table.clear();
 }
 
-// Keeps the session's table for the next one, unless it no longer says what was read.
+// Keeps the session's table for the next one, unless it was reshaped meanwhile.
 void KeepEnglishTable() {
   SplitTable& last = LastTable();
-  if (Spells(State.englishTable, last.text)) {
+  if (StillShapedBy(State.englishTable, last.text)) {
     last.table.swap(State.englishTable);
   }
   EnglishTable().swap(State.englishTable);
