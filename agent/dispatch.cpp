@@ -45,7 +45,7 @@ int32_t AnswerBinding(const DispatchFlavour& flavour, UINT requestType, SnmpVarB
 BOOL Dispatch(const DispatchFlavour& flavour, UINT requestType, SnmpVarBindList* bindings,
               AsnInteger32* errorStatus, AsnInteger32* errorIndex) {
   try {
-    Log(std::string(flavour.name) + ", len:" + std::to_string(bindings->len));
+    if (Logging()) Log(std::string(flavour.name) + ", len:" + std::to_string(bindings->len));
     *errorStatus = SNMP_ERRORSTATUS_NOERROR;
     *errorIndex = 0;
     for (UINT i = 0; i < bindings->len; ++i) {

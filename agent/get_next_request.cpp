@@ -38,7 +38,9 @@ OidIds NextRow(const ProfileSnapshot& rows, const AsnObjectIdentifier& request,
 int32_t GetNextRequest(SnmpVarBind& binding) {
   std::string str_result;
   std::string oidText = OidText(binding.name);
-  Log("GetNextRequest:" + oidText + "(" + std::to_string(binding.name.idLength) + ")");
+  if (Logging()) {
+    Log("GetNextRequest:" + oidText + "(" + std::to_string(binding.name.idLength) + ")");
+  }
   if (!BeginsWith(binding.name, State().BaseOid)) {
     Log("comparemem=false");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
@@ -51,7 +53,7 @@ int32_t GetNextRequest(SnmpVarBind& binding) {
   }
   std::string nextText = OidText(next);
   str_result = GetPerf(*rows, nextText);
-  Log("value=" + str_result + " length=" + std::to_string(str_result.size()));
+  if (Logging()) Log("value=" + str_result + " length=" + std::to_string(str_result.size()));
   if (str_result.empty()) {
     Log("length(str_result)=0");
     return SNMP_ERRORSTATUS_GENERR;
@@ -61,7 +63,7 @@ int32_t GetNextRequest(SnmpVarBind& binding) {
     PreparedValue answer = NumberOrText(str_result);
     name.Replace(binding.name);
     answer.HandTo(binding.value);
-    Log("Next OID: " + nextText + " idlength=" + std::to_string(next.size()));
+    if (Logging()) Log("Next OID: " + nextText + " idlength=" + std::to_string(next.size()));
     Log("GetNextRequest OK");
     return SNMP_ERRORSTATUS_NOERROR;
   } catch (const std::exception& failure) {

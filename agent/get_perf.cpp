@@ -53,7 +53,7 @@ std::string RunCommandRow(const std::string& commandLine) {
 
 std::string ReadCounterRow(const std::string& counter, const std::string& flag) {
   const AgentSettings& settings = State().settings;
-  Log("GetPerf: path=" + counter);
+  if (Logging()) Log("GetPerf: path=" + counter);
   perf::DebugFlag = settings.debug;
   perf::SkipUnwritableDebugLines = true;
   if (!perf::init()) {
@@ -66,15 +66,15 @@ std::string ReadCounterRow(const std::string& counter, const std::string& flag) 
     session.Close();
     return "";
   }
-  Log("GetPerf: pdh_counter_path=" + localPath);
+  if (Logging()) Log("GetPerf: pdh_counter_path=" + localPath);
   bool twice = flag.find("norefresh") == std::string::npos;
   lib::CounterValue value = flag.find("raw") != std::string::npos
                                 ? perf::GetRawValue(localPath, twice, settings.collect_delay)
                                 : perf::GetFormattedValue(localPath, twice, settings.collect_delay,
                                                           platform::kPdhFmtDouble);
-  Log(std::string("GetPerf: vartype=") + lib::KindName(value));
+  if (Logging()) Log(std::string("GetPerf: vartype=") + lib::KindName(value));
   if (!flag.empty()) {
-    Log("flag=" + flag);
+    if (Logging()) Log("flag=" + flag);
     for (const std::string& item : SplitFlagItems(flag)) ApplyFlagItem(item, value);
   }
   std::string result = lib::ValueToText(value);

@@ -29,7 +29,9 @@ PreparedValue GetAnswer(const std::string& text) {
 int32_t GetRequest(SnmpVarBind& binding) {
   std::string str_result;
   std::string oidText = OidText(binding.name);
-  Log("GetRequest: OID=" + oidText + " (" + std::to_string(binding.name.idLength) + ")");
+  if (Logging()) {
+    Log("GetRequest: OID=" + oidText + " (" + std::to_string(binding.name.idLength) + ")");
+  }
   if (binding.name.idLength < kDefaultBaseOidLength) {
     Log("(len<7)");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
@@ -48,7 +50,7 @@ int32_t GetRequest(SnmpVarBind& binding) {
     PreparedValue answer = GetAnswer(str_result);
     BYTE type = answer.Type();
     answer.HandTo(binding.value);
-    Log("GetRequest: value=" + str_result + " asn_type=" + std::to_string(type));
+    if (Logging()) Log("GetRequest: value=" + str_result + " asn_type=" + std::to_string(type));
     Log("GetRequest: OK");
     return SNMP_ERRORSTATUS_NOERROR;
   } catch (const std::exception& failure) {

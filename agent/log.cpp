@@ -19,6 +19,8 @@ void WriteLine(const std::string& message, const std::string& debugSwitch) {
 
 void Log(const std::string& message) { WriteLine(message, State().settings.debug); }
 
-void LogAlways(const std::string& message) { WriteLine(message, "1"); }
+bool Logging() { return State().settings.debug == lib::kDebugOn; }
+
+void LogAlways(const std::string& message) { WriteLine(message, lib::kDebugOn); }
 
 }  // namespace quillon

@@ -8,6 +8,10 @@ namespace quillon {
 // appended to nor created loses the line; the caller goes on.
 void Log(const std::string& message);
 
+// True when the "debug" setting has Log write its lines: a text made only for the log
+// need not be made otherwise.
+bool Logging();
+
 // The same, written whatever the "debug" setting says.
 void LogAlways(const std::string& message);
 

@@ -18,9 +18,9 @@ constexpr size_t kCommunityHeaderBytes = 40;
 // codes at their largest) and the scoped PDU, and encryption pads.
 constexpr size_t kUserSecurityHeaderBytes = 180;
 
+// Each field with its length in front, so that no two messages give the same key.
 void Append(std::string& key, const void* data, size_t length) {
-  const std::string size = std::to_string(length) + ":";
-  key += size;
+  key.append(reinterpret_cast<const char*>(&length), sizeof length);
   if (length != 0) key.append(static_cast<const char*>(data), length);
 }
 
@@ -43,6 +43,7 @@ std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
                           const std::vector<Binding>& bindings) {
   const netsnmp_pdu& message = session.orig_pdu != nullptr ? *session.orig_pdu : *session.pdu;
   std::string key;
+  key.reserve(256);
   Append(
       key, message.transport_data,
       message.transport_data != nullptr ? static_cast<size_t>(message.transport_data_length) : 0);
@@ -56,7 +57,9 @@ std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
   Append(key, message.contextName, message.contextNameLen);
   for (const netsnmp_variable_list* variable = message.variables; variable != nullptr;
        variable = variable->next_variable) {
-    AppendBinding(key, FromNetSnmp(*variable));
+    Append(key, variable->name, variable->name_length * sizeof(oid));
+    AppendNumber(key, variable->type);
+    Append(key, variable->val.string, variable->val.string != nullptr ? variable->val_len : 0);
   }
   AppendNumber(key, static_cast<int>(phase));
   for (const Binding& binding : bindings) AppendBinding(key, binding);

@@ -1,7 +1,5 @@
 #include "host/retransmit_cache.h"
 
-#include <algorithm>
-
 namespace exthost {
 namespace {
 
@@ -18,14 +16,15 @@ size_t SizeOf(const std::string& key, const CachedAnswer& answer) {
 
 std::optional<CachedAnswer> RetransmitCache::Find(const std::string& key, Clock::time_point now) {
   DropExpired(now);
-  const auto found = std::find_if(entries_.begin(), entries_.end(),
-                                  [&](const Entry& entry) { return entry.key == key; });
-  if (found == entries_.end()) return std::nullopt;
-  return found->answer;
+  const auto found = byKey_.find(key);
+  if (found == byKey_.end()) return std::nullopt;
+  return found->second->answer;
 }
 
 void RetransmitCache::Store(std::string key, CachedAnswer answer, Clock::time_point now) {
   DropExpired(now);
+  // A key kept already keeps its answer: the agent is called once per request.
+  if (byKey_.contains(key)) return;
   const size_t bytes = SizeOf(key, answer);
   if (bytes > kMaxBytes) return;
   while (!entries_.empty() && (entries_.size() >= kMaxEntries || bytes_ + bytes > kMaxBytes)) {
@@ -33,6 +32,7 @@ void RetransmitCache::Store(std::string key, CachedAnswer answer, Clock::time_po
   }
   entries_.push_back({std::move(key), std::move(answer), now, bytes});
   bytes_ += bytes;
+  byKey_.emplace(entries_.back().key, &entries_.back());
 }
 
 void RetransmitCache::DropExpired(Clock::time_point now) {
@@ -40,6 +40,7 @@ void RetransmitCache::DropExpired(Clock::time_point now) {
 }
 
 void RetransmitCache::DropOldest() {
+  byKey_.erase(entries_.front().key);
   bytes_ -= entries_.front().bytes;
   entries_.pop_front();
 }

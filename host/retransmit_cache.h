@@ -9,6 +9,8 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "host/binding.h"
@@ -29,6 +31,10 @@ class RetransmitCache {
   static constexpr size_t kMaxEntries = 256;
   static constexpr size_t kMaxBytes = size_t{4} * 1024 * 1024;
 
+  RetransmitCache() = default;
+  RetransmitCache(const RetransmitCache&) = delete;  // its index points into its entries
+  RetransmitCache& operator=(const RetransmitCache&) = delete;
+
   // `key` identifies one call of the agent: source, request-id, message and the bindings
   // handed over in this pass.
   std::optional<CachedAnswer> Find(const std::string& key, Clock::time_point now);
@@ -46,6 +52,9 @@ class RetransmitCache {
   void DropOldest();
 
   std::deque<Entry> entries_;  // oldest first
+  // The entries by key, so that a lookup does not compare every key kept. A deque keeps
+  // its elements in place when it grows at the back or shrinks at the front.
+  std::unordered_map<std::string_view, const Entry*> byKey_;
   size_t bytes_ = 0;
 };
 

@@ -25,7 +25,7 @@ std::string FormatLogTime(const platform::TimeOfDay& time, const std::string& se
 }
 
 void DebugLog(const std::string& message, const std::string& debugSwitch) {
-  if (debugSwitch != "1") return;
+  if (debugSwitch != kDebugOn) return;
   const std::string separator = GetLocaleText(platform::kLocaleTimeSeparator);
   const std::string line =
       FormatLogTime(platform::LocalTimeOfDay(), separator) + " , " + message + "\r\n";

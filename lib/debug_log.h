@@ -21,6 +21,9 @@ class EInOutError : public std::runtime_error {
 
 inline constexpr const char* kDebugLogPath = "c:\\log.txt";
 
+// The debug switch that turns the debug log on; any other text leaves it off.
+inline constexpr const char* kDebugOn = "1";
+
 // "hh:nn:ss:zzz" with the given separator between the fields.
 std::string FormatLogTime(const platform::TimeOfDay& time, const std::string& separator);
 

@@ -24,6 +24,10 @@ EExRegistryException::EExRegistryException(int32_t code, const std::string& mess
 
 void TExRegistry::ReadMultiSz(const std::string& name, std::vector<std::string>& list) {
   list.clear();
+  SplitMultiSz(ReadMultiSzData(name), list);
+}
+
+std::string TExRegistry::ReadMultiSzData(const std::string& name) {
   uint32_t type = 0;
   uint32_t size = 0;
   const int32_t status = platform::QueryRegValue(CurrentKey(), name, &type, nullptr, &size);
@@ -35,6 +39,10 @@ void TExRegistry::ReadMultiSz(const std::string& name, std::vector<std::string>&
     platform::QueryRegValue(CurrentKey(), name, &type, reinterpret_cast<uint8_t*>(data.data()),
                             &size);
   }
+  return data;
+}
+
+void SplitMultiSz(const std::string& data, std::vector<std::string>& list) {
   size_t position = 0;
   while (position < data.size()) {
     const size_t end = std::min(data.find('\0', position), data.size());

@@ -41,6 +41,52 @@ bool Collect() {
   return status == platform::kPdhOk;
 }
 
+// The English table of the last session, split, with the text it was split from: a
+// session that reads the same text takes it back instead of splitting it again.
+struct SplitTable {
+  std::string text;
+  EnglishTable table;
+};
+
+SplitTable& LastTable() {
+  static SplitTable last;
+  return last;
+}
+
+// True when the table still has the shape that the text gives it: as many entries, each
+// as long as its string there. Comparing the lengths only keeps close cheap; the table
+// is the module's own between init and close.
+bool StillShapedBy(const EnglishTable& table, const std::string& text) {
+  size_t position = 0;
+  for (const std::string& entry : table) {
+    position += entry.size();
+    if (entry.empty() || position >= text.size() || text[position] != '\0') return false;
+    ++position;
+  }
+  return position >= text.size() || text[position] == '\0';
+}
+
+void LoadEnglishTable(TExRegistry& registry) {
+  SplitTable& last = LastTable();
+  std::string text = registry.ReadMultiSzData("Counter");
+  if (text == last.text && !last.table.empty()) {
+    State.englishTable.swap(last.table);
+  } else {
+    SplitMultiSz(text, State.englishTable);
+    last.text = std::move(text);
+  }
+  last.table.clear();
+}
+
+// Keeps the session's table for the next one, unless it was reshaped meanwhile.
+void KeepEnglishTable() {
+  SplitTable& last = LastTable();
+  if (StillShapedBy(State.englishTable, last.text)) {
+    last.table.swap(State.englishTable);
+  }
+  EnglishTable().swap(State.englishTable);
+}
+
 bool ReadRawSample(PdhRawCounter& sample) {
   sample = PdhRawCounter{};
   uint32_t type = 0;
@@ -63,7 +109,7 @@ bool init() {
   TExRegistry registry(platform::kKeyRead);
   registry.SetRootKey(platform::kHKeyLocalMachine);
   registry.OpenKeyReadOnly(kEnglishTableKey);
-  registry.ReadMultiSz("Counter", State.englishTable);
+  LoadEnglishTable(registry);
   return !State.englishTable.empty();
 }
 
@@ -74,7 +120,7 @@ bool close() {
   if (State.counterHandle != NoHandle) pdh.RemoveCounter(State.counterHandle);
   const bool closed = pdh.CloseQuery(State.queryHandle) == platform::kPdhOk;
   State.queryHandle = NoHandle;
-  EnglishTable().swap(State.englishTable);
+  KeepEnglishTable();
   return closed;
 }
 

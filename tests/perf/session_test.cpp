@@ -32,6 +32,20 @@ TEST_F(SessionTest, InitOpensQueryAndLoadsTheEnglishTable) {
   EXPECT_FALSE(DebugLogExists());
 }
 
+TEST_F(SessionTest, EverySessionGetsTheRegistrysTableEvenAfterOneChangedItsCopy) {
+  Open();
+  const perf::EnglishTable read = perf::State.englishTable;
+  perf::State.englishTable[1] = "Changed";
+  perf::State.englishTable.push_back("999");
+  ASSERT_TRUE(perf::close());
+  for (int session = 0; session < 2; ++session) {
+    Open();
+    EXPECT_EQ(perf::State.englishTable, read);
+    ASSERT_TRUE(perf::close());
+    EXPECT_TRUE(perf::State.englishTable.empty());
+  }
+}
+
 TEST_F(SessionTest, FailedOpenLeavesTheStateAsItWas) {
   Open();
   perf::close();
