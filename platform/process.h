@@ -49,7 +49,9 @@ StartResult StartCapturedProcess(const std::string& commandLine, CapturedProcess
 
 // Ends at once, each with its process group, the processes that StartCapturedProcess
 // started in this process and that are still running, so that a call waiting on one of
-// them returns. For a service that is stopping. Safe to call from any thread.
+// them returns. For a service that is stopping. Safe to call from any thread. Linux
+// only: its one caller is the Linux service stand-in (the Windows SNMP service ends
+// agents itself).
 void EndRunningCommands();
 
 }  // namespace platform
