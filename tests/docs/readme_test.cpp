@@ -4,20 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "markdown_check.h"
+#include "tests/readme_text.h"
 
 namespace docs {
 namespace {
-
-std::string ReadReadme() {
-  std::ifstream file(std::string(QUILLON_SOURCE_DIR) + "/README.md", std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");

@@ -9,12 +9,7 @@
 namespace pdh_test {
 namespace {
 
-class Live : public ::testing::Test {
- protected:
-  ScopedEnv proc_{"QUILLON_PROC_ROOT", nullptr};
-  ScopedEnv sys_{"QUILLON_SYS_ROOT", nullptr};
-  ScopedEnv lcAll_{"LC_ALL", "C"};
-};
+class Live : public LiveMachine {};
 
 struct CpuTotals {
   double busy = 0;

@@ -13,12 +13,7 @@
 namespace pdh_test {
 namespace {
 
-class LiveObjects : public ::testing::Test {
- protected:
-  ScopedEnv proc_{"QUILLON_PROC_ROOT", nullptr};
-  ScopedEnv sys_{"QUILLON_SYS_ROOT", nullptr};
-  ScopedEnv lcAll_{"LC_ALL", "C"};
-};
+class LiveObjects : public LiveMachine {};
 
 using Fields = std::map<std::string, uint64_t>;
 

@@ -73,4 +73,12 @@ std::vector<std::string> SplitMultiString(const std::vector<char>& buffer);
 
 bool Exists(const std::string& path);
 
+// Tests of the provider on this machine's own /proc and /sys, in the C locale.
+class LiveMachine : public ::testing::Test {
+ protected:
+  ScopedEnv proc_{"QUILLON_PROC_ROOT", nullptr};
+  ScopedEnv sys_{"QUILLON_SYS_ROOT", nullptr};
+  ScopedEnv lcAll_{"LC_ALL", "C"};
+};
+
 }  // namespace pdh_test

@@ -1,18 +1,10 @@
-#include <fstream>
-#include <sstream>
 
 #include "tests/pdh/object_list.h"
 #include "tests/pdh/pdh_test_support.h"
+#include "tests/readme_text.h"
 
 namespace pdh_test {
 namespace {
-
-std::string ReadReadme() {
-  std::ifstream file(std::string(QUILLON_SOURCE_DIR) + "/README.md", std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 TEST(ReadmeObjects, ListInTheReadmeIsTheProvidersTables) {
   std::string readme = ReadReadme();
