@@ -38,74 +38,81 @@ enum Counter : size_t {
 
 constexpr int64_t kKilo = 1024;
 
-enum MeminfoLine : size_t {
-  kMemAvailable,
-  kMemTotal,
-  kSwapTotal,
-  kCommittedAs,
-  kCached,
-  kMemFree,
-  kActiveFile,
-  kInactiveFile,
-  kSlabReclaimable,
-  kMeminfoLineCount
-};
-constexpr std::array<std::string_view, kMeminfoLineCount> kMeminfoNames = {
-    "MemAvailable", "MemTotal",     "SwapTotal",      "Committed_AS", "Cached",
-    "MemFree",      "Active(file)", "Inactive(file)", "SReclaimable"};
+// The meminfo lines behind each group of counters, looked for only when one of the
+// group is wanted: the file has some fifty lines and a read usually wants one.
+constexpr std::array<std::string_view, 1> kAvailableNames = {"MemAvailable"};
+enum EstimateLine : size_t { kMemFree, kActiveFile, kInactiveFile, kSlabReclaimable };
+constexpr std::array<std::string_view, 4> kEstimateNames = {"MemFree", "Active(file)",
+                                                            "Inactive(file)", "SReclaimable"};
+enum CommitLine : size_t { kCommittedAs, kMemTotal, kSwapTotal };
+constexpr std::array<std::string_view, 3> kCommitNames = {"Committed_AS", "MemTotal", "SwapTotal"};
+constexpr std::array<std::string_view, 1> kCacheNames = {"Cached"};
 
 enum VmstatLine : size_t { kPageFaults, kMajorFaults, kPagesSwappedOut, kVmstatLineCount };
 constexpr std::array<std::string_view, kVmstatLineCount> kVmstatNames = {"pgfault", "pgmajfault",
                                                                          "pswpout"};
 
-using MeminfoValues = std::array<std::optional<int64_t>, kMeminfoLineCount>;
+template <size_t Count>
+std::array<std::optional<int64_t>, Count> FindLines(
+    std::string_view text, const std::array<std::string_view, Count>& names) {
+  std::array<std::optional<int64_t>, Count> values;
+  FindKeyValues(text, names, values);
+  return values;
+}
 
 std::optional<int64_t> EstimatedAvailableKb(const CollectContext& context,
-                                            const MeminfoValues& meminfo) {
-  if (!meminfo[kMemFree]) return std::nullopt;
+                                            std::string_view meminfo) {
+  const auto lines = FindLines(meminfo, kEstimateNames);
+  if (!lines[kMemFree]) return std::nullopt;
   int64_t lowWatermark = 0;
   if (const std::string* minFree = context.Proc("sys/vm/min_free_kbytes")) {
     auto fields = SplitFields(*minFree);
     auto kilobytes = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
     lowWatermark = static_cast<int64_t>(kilobytes.value_or(0)) * 5 / 4;
   }
-  int64_t pageCache = meminfo[kActiveFile].value_or(0) + meminfo[kInactiveFile].value_or(0);
-  int64_t slab = meminfo[kSlabReclaimable].value_or(0);
-  int64_t available = *meminfo[kMemFree] - lowWatermark;
+  int64_t pageCache = lines[kActiveFile].value_or(0) + lines[kInactiveFile].value_or(0);
+  int64_t slab = lines[kSlabReclaimable].value_or(0);
+  int64_t available = *lines[kMemFree] - lowWatermark;
   available += pageCache - std::min(pageCache / 2, lowWatermark);
   available += slab - std::min(slab / 2, lowWatermark);
   return std::max<int64_t>(available, 0);
 }
 
 void ReadSizes(const CollectContext& context, InstanceSample& instance) {
-  MeminfoValues meminfo;
-  if (const std::string* text = context.Proc("meminfo")) {
-    FindKeyValues(*text, kMeminfoNames, meminfo);
-  }
-  auto available =
-      meminfo[kMemAvailable] ? meminfo[kMemAvailable] : EstimatedAvailableKb(context, meminfo);
-  auto limit = meminfo[kMemTotal] && meminfo[kSwapTotal]
-                   ? std::optional<int64_t>(*meminfo[kMemTotal] + *meminfo[kSwapTotal])
-                   : std::nullopt;
-  auto committed = meminfo[kCommittedAs];
+  const std::string* text = context.Proc("meminfo");
+  const std::string_view meminfo = text ? std::string_view(*text) : std::string_view();
   auto& values = instance.values;
-  if (available) {
-    values[kAvailableBytes].first = *available * kKilo;
-    values[kAvailableKBytes].first = *available;
-    values[kAvailableMBytes].first = *available / kKilo;
-  } else {
-    values[kAvailableBytes] = values[kAvailableKBytes] = values[kAvailableMBytes] = kMissing;
+  if (context.Wants({kAvailableBytes, kAvailableKBytes, kAvailableMBytes})) {
+    auto available = FindLines(meminfo, kAvailableNames)[0];
+    if (!available) available = EstimatedAvailableKb(context, meminfo);
+    if (available) {
+      values[kAvailableBytes].first = *available * kKilo;
+      values[kAvailableKBytes].first = *available;
+      values[kAvailableMBytes].first = *available / kKilo;
+    } else {
+      values[kAvailableBytes] = values[kAvailableKBytes] = values[kAvailableMBytes] = kMissing;
+    }
   }
-  values[kCommittedBytes] = committed ? RawPair{*committed * kKilo} : kMissing;
-  values[kCommitLimit] = limit ? RawPair{*limit * kKilo} : kMissing;
-  // Kilobytes, and halved together when they outgrow the 32-bit fraction.
-  values[kCommittedInUse] = committed && limit ? FractionIn32Bits(*committed, *limit) : kMissing;
-  values[kCacheBytes] = meminfo[kCached] ? RawPair{*meminfo[kCached] * kKilo} : kMissing;
+  if (context.Wants({kCommittedBytes, kCommitLimit, kCommittedInUse})) {
+    const auto lines = FindLines(meminfo, kCommitNames);
+    const auto committed = lines[kCommittedAs];
+    const auto limit = lines[kMemTotal] && lines[kSwapTotal]
+                           ? std::optional<int64_t>(*lines[kMemTotal] + *lines[kSwapTotal])
+                           : std::nullopt;
+    values[kCommittedBytes] = committed ? RawPair{*committed * kKilo} : kMissing;
+    values[kCommitLimit] = limit ? RawPair{*limit * kKilo} : kMissing;
+    // Kilobytes, and halved together when they outgrow the 32-bit fraction.
+    values[kCommittedInUse] = committed && limit ? FractionIn32Bits(*committed, *limit) : kMissing;
+  }
+  if (context.Wants({kCacheBytes})) {
+    const auto cached = FindLines(meminfo, kCacheNames)[0];
+    values[kCacheBytes] = cached ? RawPair{*cached * kKilo} : kMissing;
+  }
 }
 
 void ReadPaging(const CollectContext& context, InstanceSample& instance) {
-  std::array<std::optional<int64_t>, kVmstatLineCount> vmstat;
-  if (const std::string* text = context.Proc("vmstat")) FindKeyValues(*text, kVmstatNames, vmstat);
+  const std::string* text = context.Proc("vmstat");
+  const auto vmstat = FindLines(text ? std::string_view(*text) : std::string_view(), kVmstatNames);
   auto& values = instance.values;
   values[kPageFaultsPerSec] =
       vmstat[kPageFaults] ? RawPair{*vmstat[kPageFaults], context.perfTime} : kMissing;
