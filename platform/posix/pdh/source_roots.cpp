@@ -60,6 +60,18 @@ bool IsLiveProc(const std::string& root) {
   return statfs(root.c_str(), &info) == 0 && info.f_type == PROC_SUPER_MAGIC;
 }
 
+// What a root is does not change while it is named: asked once per root, not once
+// per collection. Caller holds the lock.
+bool IsLiveProcRemembered(const std::string& root) {
+  static std::string lastRoot;
+  static bool lastLive = false;
+  if (root != lastRoot || lastRoot.empty()) {
+    lastLive = IsLiveProc(root);
+    lastRoot = root;
+  }
+  return lastLive;
+}
+
 int64_t ClockIn100Ns(clockid_t clock) {
   timespec now{};
   clock_gettime(clock, &now);
@@ -79,8 +91,8 @@ SourceRoots RootsForCollection(uint32_t collection) {
     std::lock_guard lock(mutex);
     roots.proc = procRoots.ForCollection(collection);
     roots.sys = sysRoots.ForCollection(collection);
+    roots.fromFixture = !IsLiveProcRemembered(roots.proc);
   }
-  roots.fromFixture = !IsLiveProc(roots.proc);
   return roots;
 }
 
