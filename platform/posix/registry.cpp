@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/pdh/perflib.h"
+#include "platform/posix/pdh/text_util.h"
 #include "platform/posix/registry_file.h"
 #include "platform/posix/utf16.h"
 
@@ -147,11 +148,11 @@ bool Resolve(RegKey key, OpenedKey& out) {
 
 // The Perflib subkey that a path below Perflib names, in the provider's spelling;
 // empty for Perflib itself or a path that does not exist.
-std::string PerflibSubkeyOf(std::string_view path) {
+std::string_view PerflibSubkeyOf(std::string_view path) {
   if (path.size() <= kPerflibPath.size()) return {};
   const std::string_view tail = path.substr(kPerflibPath.size() + 1);
   for (const std::string& name : posix::PerflibSubkeys()) {
-    if (LowerCase(name) == tail) return name;
+    if (posix::pdh::EqualsIgnoringAsciiCase(name, tail)) return name;
   }
   return {};
 }
@@ -167,23 +168,34 @@ bool KeyExists(const OpenedKey& key) {
   return key.tree->keys.contains(key.path);
 }
 
-std::vector<std::string> Subkeys(const OpenedKey& key) {
+// Kept by the provider or by the key's tree, which the caller holds.
+const std::vector<std::string>& Subkeys(const OpenedKey& key) {
+  static const std::vector<std::string> none;
   if (key.path == kPerflibPath) return posix::PerflibSubkeys();
-  if (IsPerflibPath(key.path)) return {};
+  if (IsPerflibPath(key.path)) return none;
   auto it = key.tree->keys.find(key.path);
-  return it == key.tree->keys.end() ? std::vector<std::string>{} : it->second.subkeys;
+  return it == key.tree->keys.end() ? none : it->second.subkeys;
 }
 
-bool FindValue(const OpenedKey& key, const std::string& valueName, posix::RegValueData& value) {
+// A value's type and bytes, where the tree or the provider keeps them: the key's
+// tree outlives the call that reads them.
+struct FoundValue {
+  uint32_t type = 0;
+  std::string_view data;
+};
+
+bool FindValue(const OpenedKey& key, const std::string& valueName, FoundValue& value) {
   if (IsPerflibPath(key.path)) {
-    const std::string subkey = PerflibSubkeyOf(key.path);
-    return !subkey.empty() && posix::PerflibValue(subkey, valueName, value.type, value.data);
+    const std::string* table = posix::PerflibMultiSz(PerflibSubkeyOf(key.path), valueName);
+    if (table == nullptr) return false;
+    value = {kRegMultiSz, *table};
+    return true;
   }
   auto keyIt = key.tree->keys.find(key.path);
   if (keyIt == key.tree->keys.end()) return false;
   auto valueIt = keyIt->second.values.find(LowerCase(valueName));
   if (valueIt == keyIt->second.values.end()) return false;
-  value = valueIt->second;
+  value = {valueIt->second.type, valueIt->second.data};
   return true;
 }
 
@@ -220,7 +232,7 @@ int32_t QueryRegValue(RegKey key, const std::string& valueName, uint32_t* type, 
   OpenedKey opened;
   if (!Resolve(key, opened)) return kErrorInvalidHandle;
   WithTree(opened);
-  posix::RegValueData value;
+  FoundValue value;
   if (!FindValue(opened, valueName, value)) return kErrorFileNotFound;
   if (type != nullptr) *type = value.type;
   const auto needed = static_cast<uint32_t>(value.data.size());
@@ -240,7 +252,7 @@ int32_t EnumRegKey(RegKey key, uint32_t index, char* name, uint32_t* nameSize) {
   OpenedKey opened;
   if (!Resolve(key, opened)) return kErrorInvalidHandle;
   WithTree(opened);
-  const std::vector<std::string> subkeys = Subkeys(opened);
+  const std::vector<std::string>& subkeys = Subkeys(opened);
   if (index >= subkeys.size()) return kErrorNoMoreItems;
   const std::string& subkey = subkeys[index];
   if (subkey.size() + 1 > *nameSize) return kErrorMoreData;
@@ -253,7 +265,7 @@ int32_t QueryRegKeyInfo(RegKey key, uint32_t* subKeyCount, uint32_t* maxSubKeyLe
   OpenedKey opened;
   if (!Resolve(key, opened)) return kErrorInvalidHandle;
   WithTree(opened);
-  const std::vector<std::string> subkeys = Subkeys(opened);
+  const std::vector<std::string>& subkeys = Subkeys(opened);
   if (subKeyCount != nullptr) *subKeyCount = static_cast<uint32_t>(subkeys.size());
   if (maxSubKeyLength != nullptr) {
     size_t longest = 0;

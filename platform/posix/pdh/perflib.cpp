@@ -43,24 +43,31 @@ const std::string& NameTable(pdh::NameSet set) {
 
 }  // namespace
 
-std::vector<std::string> PerflibSubkeys() {
-  if (pdh::GermanDisplay()) return {kGermanSubkey, kEnglishSubkey, kCurrentLanguageSubkey};
-  return {kEnglishSubkey, kCurrentLanguageSubkey};
+const std::vector<std::string>& PerflibSubkeys() {
+  static const std::vector<std::string> german = {kGermanSubkey, kEnglishSubkey,
+                                                  kCurrentLanguageSubkey};
+  static const std::vector<std::string> other = {kEnglishSubkey, kCurrentLanguageSubkey};
+  return pdh::GermanDisplay() ? german : other;
+}
+
+const std::string* PerflibMultiSz(std::string_view subkey, std::string_view valueName) {
+  if (!pdh::EqualsIgnoringAsciiCase(valueName, "Counter")) return nullptr;
+  for (const std::string& existing : PerflibSubkeys()) {
+    if (existing != subkey) continue;
+    // "009" holds the English names, "007" the German ones, and "CurrentLanguage"
+    // those of the display language, whichever it is.
+    return &NameTable(subkey == kEnglishSubkey ? pdh::NameSet::kEnglish : pdh::DisplayNameSet());
+  }
+  return nullptr;
 }
 
 bool PerflibValue(const std::string& subkey, const std::string& valueName, uint32_t& type,
                   std::string& data) {
-  if (!pdh::EqualsIgnoringAsciiCase(valueName, "Counter")) return false;
-  const pdh::NameSet display = pdh::DisplayNameSet();
-  for (const std::string& existing : PerflibSubkeys()) {
-    if (existing != subkey) continue;
-    type = kRegMultiSz;
-    // "009" holds the English names, "007" the German ones, and "CurrentLanguage"
-    // those of the display language, whichever it is.
-    data = NameTable(subkey == kEnglishSubkey ? pdh::NameSet::kEnglish : display);
-    return true;
-  }
-  return false;
+  const std::string* table = PerflibMultiSz(subkey, valueName);
+  if (table == nullptr) return false;
+  type = kRegMultiSz;
+  data = *table;
+  return true;
 }
 
 }  // namespace platform::posix

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the counter provider serves of the registry key
@@ -12,12 +13,16 @@ namespace platform::posix {
 // The names of the Perflib subkeys, as a current Windows has them, in the order
 // it lists them: "009" (English) and "CurrentLanguage" (the display language)
 // always, and "007" first when the display language is German.
-std::vector<std::string> PerflibSubkeys();
+const std::vector<std::string>& PerflibSubkeys();
 
 // A value of the subkey ("Counter" of "009": the English name table as
 // a REG_MULTI_SZ, index and name alternating, each followed by a zero byte, with a
 // final zero byte). False when the subkey or value does not exist.
 bool PerflibValue(const std::string& subkey, const std::string& valueName, uint32_t& type,
                   std::string& data);
+
+// The same value, a REG_MULTI_SZ, where the provider keeps it; null when the subkey or
+// value does not exist. The table stays as long as the library is loaded.
+const std::string* PerflibMultiSz(std::string_view subkey, std::string_view valueName);
 
 }  // namespace platform::posix
