@@ -1,11 +1,28 @@
 #include "agent/oid.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "agent/log.h"
 #include "lib/numeric.h"
 
 namespace quillon {
+
+namespace {
+
+// A sub-identifier of up to nine digits, the usual form, without the general
+// integer reader; nullopt for anything else.
+std::optional<UINT> PlainNumber(std::string_view token) {
+  if (token.empty() || token.size() > 9) return std::nullopt;
+  UINT value = 0;
+  for (char digit : token) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    value = value * 10 + static_cast<UINT>(digit - '0');
+  }
+  return value;
+}
+
+}  // namespace
 
 void string2oid(std::string_view text, OidIds& ids) {
   std::string_view remaining = text;
@@ -13,8 +30,9 @@ void string2oid(std::string_view text, OidIds& ids) {
     size_t dot = remaining.find('.');
     std::string_view token = remaining.substr(0, dot);
     ids.push_back(0);
+    const std::optional<UINT> plain = PlainNumber(token);
     try {
-      ids.back() = static_cast<UINT>(lib::StrToInt(token));
+      ids.back() = plain ? *plain : static_cast<UINT>(lib::StrToInt(token));
     } catch (const lib::EConvertError& failure) {
       Log(std::string("string2oid: ") + failure.what());
       return;

@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "snmp.h"
@@ -63,11 +65,15 @@ LPSTR SnmpUtilIdsToA(UINT* Ids, UINT IdLength) {
     text = "<null oid>";
     return text.data();
   }
-  text.clear();
+  // Room for every id at its longest, then cut to what was written: no append grows it.
+  constexpr size_t kIdText = std::numeric_limits<UINT>::digits10 + 2;  // digits and a dot
+  text.resize(static_cast<size_t>(IdLength) * kIdText);
+  char* end = text.data();
   for (UINT i = 0; i < IdLength; ++i) {
-    if (i > 0) text += '.';
-    text += std::to_string(Ids[i]);
+    if (i > 0) *end++ = '.';
+    end = std::to_chars(end, text.data() + text.size(), Ids[i]).ptr;
   }
+  text.resize(static_cast<size_t>(end - text.data()));
   return text.data();
 }
 
