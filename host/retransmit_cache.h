@@ -52,9 +52,13 @@ class RetransmitCache {
   void DropOldest();
 
   std::deque<Entry> entries_;  // oldest first
+  // Keys are a few hundred bytes made by the host: hashed a word at a time.
+  struct KeyHash {
+    size_t operator()(std::string_view key) const;
+  };
   // The entries by key, so that a lookup does not compare every key kept. A deque keeps
   // its elements in place when it grows at the back or shrinks at the front.
-  std::unordered_map<std::string_view, const Entry*> byKey_;
+  std::unordered_map<std::string_view, const Entry*, KeyHash> byKey_;
   size_t bytes_ = 0;
 };
 
