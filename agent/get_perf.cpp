@@ -85,9 +85,10 @@ std::string ReadCounterRow(const std::string& counter, const std::string& flag) 
 }  // namespace
 
 std::string GetPerf(const ProfileSnapshot& rows, const std::string& section) {
-  std::string counter = lib::Trim(rows.Value(section, "counter"));
-  std::string flag = lib::Trim(rows.Value(section, "flag"));
-  std::string type = lib::Trim(rows.Value(section, "type"));
+  const ProfileSnapshot::Row row = rows.RowNamed(section);
+  std::string counter = lib::Trim(row.Value("counter"));
+  std::string flag = lib::Trim(row.Value("flag"));
+  std::string type = lib::Trim(row.Value("type"));
   if (counter.empty()) {
     Log("GetPerf: path is empty for " + section);
     return "";

@@ -37,7 +37,12 @@ std::optional<size_t> ProfileSnapshot::FirstPosition(std::string_view name) cons
 }
 
 std::string ProfileSnapshot::Value(std::string_view section, std::string_view key) const {
-  const std::string_view value = text_.Value(section, key).value_or("").substr(0, kValueLimit);
+  return RowNamed(section).Value(key);
+}
+
+std::string ProfileSnapshot::Row::Value(std::string_view key) const {
+  const std::string_view value =
+      platform::IniText::Value(section_, key).value_or("").substr(0, kValueLimit);
   return std::string(value.substr(0, value.find('\0')));
 }
 

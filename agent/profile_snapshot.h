@@ -36,6 +36,18 @@ class ProfileSnapshot {
   // 2047 characters and at a zero byte.
   std::string Value(std::string_view section, std::string_view key) const;
 
+  // The first section of a name, found once for reading several of its keys.
+  class Row {
+   public:
+    explicit Row(const platform::IniText::Section* section) : section_(section) {}
+    // As ProfileSnapshot::Value gives it.
+    std::string Value(std::string_view key) const;
+
+   private:
+    const platform::IniText::Section* section_;
+  };
+  Row RowNamed(std::string_view section) const { return Row(text_.Find(section)); }
+
  private:
   platform::ConfigFile::Status status_;
   std::string refusal_;

@@ -78,9 +78,12 @@ const IniText::Section* IniText::Find(std::string_view name) const {
 
 std::optional<std::string_view> IniText::Value(std::string_view section,
                                                std::string_view key) const {
-  const Section* found = Find(section);
-  if (found == nullptr) return std::nullopt;
-  for (const Entry& entry : found->entries) {
+  return Value(Find(section), key);
+}
+
+std::optional<std::string_view> IniText::Value(const Section* section, std::string_view key) {
+  if (section == nullptr) return std::nullopt;
+  for (const Entry& entry : section->entries) {
     if (CaseInsensitiveEqual()(entry.key, key)) return entry.value;
   }
   return std::nullopt;

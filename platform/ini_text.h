@@ -44,6 +44,8 @@ class IniText {
   const Section* Find(std::string_view name) const;
   // The value of the first entry of that key in the first section of that name.
   std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
+  // The value of the first entry of that key in a section found already (may be null).
+  static std::optional<std::string_view> Value(const Section* section, std::string_view key);
 
  private:
   struct CaseInsensitiveHash {
