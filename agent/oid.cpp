@@ -25,6 +25,7 @@ std::optional<UINT> PlainNumber(std::string_view token) {
 }  // namespace
 
 void string2oid(std::string_view text, OidIds& ids) {
+  ids.reserve(ids.size() + static_cast<size_t>(std::count(text.begin(), text.end(), '.')) + 1);
   std::string_view remaining = text;
   while (!remaining.empty()) {
     size_t dot = remaining.find('.');
