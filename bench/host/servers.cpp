@@ -40,13 +40,14 @@ std::unique_ptr<Server> Server::Snmpd(const std::string& configuration, const st
   const e2e::TempDir& dir = server->dir_;
   e2e::WriteFile(dir / "snmpd.conf", configuration);
   server->target_ = "127.0.0.1:" + std::to_string(e2e::FreeUdpPort());
-  // No SMUX listener, no system configuration, persistent files in the private directory.
+  // No SMUX listener, no system configuration; persistent files apart from the
+  // configuration, which has the same name.
   server->snmpd_ = std::make_unique<e2e::Process>(
       std::vector<std::string>{SNMPD_PATH, "-f", "-C", "-c", (dir / "snmpd.conf").string(), "-I",
                                "-smux", "-Lf", (dir / "snmpd.log").string(),
                                "udp:" + server->target_},
       dir.Path(), "snmpd",
-      e2e::Environment{{"MIBS", ""}, {"SNMP_PERSISTENT_DIR", dir.Path().string()}});
+      e2e::Environment{{"MIBS", ""}, {"SNMP_PERSISTENT_DIR", (dir / "persistent").string()}});
   server->process_ = server->snmpd_.get();
   server->session_ = std::make_unique<Manager>(server->target_);
   const Oid sysDescr = ParseOid("1.3.6.1.2.1.1.1.0");

@@ -90,7 +90,8 @@ TEST_F(ServiceSetupTest, AgentxRowsShowThroughDebianStyleSnmpdWithTheShippedSnip
   const int snmpdPort = FreeUdpPort();
   Process snmpd({SNMPD_PATH, "-f", "-C", "-c", (dir / "snmpd.conf").string(), "-Lo", "-p",
                  (dir / "snmpd.pid").string(), "udp:127.0.0.1:" + std::to_string(snmpdPort)},
-                dir.Path(), "snmpd", {{"MIBS", ""}, {"SNMP_PERSISTENT_DIR", dir.Path().string()}});
+                dir.Path(), "snmpd",
+                {{"MIBS", ""}, {"SNMP_PERSISTENT_DIR", (dir / "persistent").string()}});
   ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << snmpd.Out() << snmpd.Err();
 
   Process host(AgentxDropInCommand(socket), dir.Path(), "host", AgentEnvironment());
