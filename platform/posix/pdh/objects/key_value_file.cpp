@@ -44,7 +44,7 @@ void FindKeyValues(std::string_view text, std::span<const std::string_view> name
     if (name.ends_with(':')) name.remove_suffix(1);
     if (name.empty()) continue;
     for (size_t i = 0; i < wanted; ++i) {
-      if (values[i] || names[i].size() != name.size() || names[i] != name) continue;
+      if (values[i] || names[i] != name) continue;
       // A line without a number leaves the name to a later line.
       values[i] = FirstNumber(line.substr(end));
       found += values[i].has_value();
