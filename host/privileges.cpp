@@ -63,6 +63,10 @@ Account ResolveAccount(const std::string& user, const std::string& group) {
       account.home = entry.pw_dir;
     } else if (number) {
       account.user = static_cast<uid_t>(*number);  // a bare number, as snmpd accepts it
+      if (group.empty()) {
+        throw UsageError("user " + user +
+                         " has no passwd entry and so no group of its own: name one with -g");
+      }
     } else {
       throw UsageError("unknown user " + user);
     }
@@ -80,17 +84,25 @@ Account ResolveAccount(const std::string& user, const std::string& group) {
       throw UsageError("unknown group " + group);
     }
   }
+  // A user whose passwd group is root's would keep reading what root's group may read.
+  if (account.user && *account.user != 0 && account.group == 0u && group.empty()) {
+    throw UsageError("user " + user +
+                     " has root's group (gid 0) as its own: name the group to run as with -g");
+  }
   return account;
 }
 
 void DropPrivileges(const Account& account) {
+  // The supplementary groups are always replaced: the ones the service was started with
+  // (root's, often 0 and more) would otherwise stay with it and every command it runs.
   if (account.group) {
-    if (geteuid() == 0 && account.user && !account.userName.empty()) {
-      Check(initgroups(account.userName.c_str(), *account.group), "initgroups");
-    } else if (geteuid() == 0) {
-      Check(setgroups(0, nullptr), "setgroups");
+    const gid_t gid = *account.group;
+    if (account.user && !account.userName.empty()) {
+      Check(initgroups(account.userName.c_str(), gid), "initgroups");
+    } else {
+      Check(setgroups(1, &gid), "setgroups");
     }
-    Check(setresgid(*account.group, *account.group, *account.group), "setgid");
+    Check(setresgid(gid, gid, gid), "setgid");
   }
   if (account.user) {
     Check(setresuid(*account.user, *account.user, *account.user), "setuid");

@@ -1,8 +1,9 @@
 // snmp-exthost as an administrator runs it: why an agent does not start, the --check of
-// a configuration, the command line, SIGHUP, -u, the pid file and the AgentX role when
+// a configuration, the command line, SIGHUP, -u and -g, the pid file and the AgentX role when
 // the master comes late or goes away.
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -222,6 +223,69 @@ TEST_F(OperationsTest, UserOptionDropsPrivilegesAfterTheListenerOpensAndCommands
   EXPECT_EQ(host.Stop(SIGTERM), 0) << host.Err();
   // /tmp's directory is root's: the user can no longer remove the file, only empty it.
   EXPECT_TRUE(!fs::exists(pidFile) || ReadFile(pidFile).empty());
+}
+
+// Started with root's group and more supplementary ones, as a shell of an administrator may
+// start it: none of them may stay with the service or its commands after -u.
+TEST_F(OperationsTest, UserOptionLeavesNoneOfTheGroupsTheServiceStartedWith) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to switch users";
+  fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  WriteRegistry("0");
+  const fs::path secret = dir / "root-group-only";
+  WriteFile(secret, "readable by root's group\n");
+  fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  WriteFile(dir / "quillon" / "counters.ini",
+            "[1.3.6.1.4.1.15.1.0]\ncounter=id -G\ntype=exec\n\n"
+            "[1.3.6.1.4.1.15.2.0]\ncounter=cat " +
+                secret.string() + "\ntype=exec\n");
+  WriteFile(dir / "quillon" / "traps.ini", "");
+  const auto command = [&](const std::vector<std::string>& account, int port) {
+    std::vector<std::string> argv = {"/usr/bin/setpriv", "--groups", "0,4,6,42", "--",
+                                     EXTHOST_PATH,       "-f",       "-Le",      "-a",
+                                     QUILLON_AGENT_PATH};
+    argv.insert(argv.end(), account.begin(), account.end());
+    argv.push_back("udp:127.0.0.1:" + std::to_string(port));
+    return argv;
+  };
+  // Answers of the two rows under `account`, which must be "id -G" alone.
+  const auto rowsAs = [&](const std::vector<std::string>& account) {
+    const int port = FreeUdpPort();
+    Process host(command(account, port), dir.Path(), "host", AgentEnvironment());
+    EXPECT_TRUE(
+        WaitFor([&] { return host.Err().find("snmp-exthost: serving") != std::string::npos; }, 10s))
+        << host.Err();
+    const std::string target = "127.0.0.1:" + std::to_string(port);
+    const std::string rows =
+        Get(target, "public", kBase + ".1.0").out + Get(target, "public", kBase + ".2.0").out;
+    EXPECT_EQ(host.Stop(SIGTERM), 0) << host.Err();
+    return rows;
+  };
+
+  // A user number without a passwd entry has no group to take: it is refused, not run
+  // with root's group.
+  const RunResult bareNumber =
+      RunProgram(command({"-u", "12345"}, FreeUdpPort()), AgentEnvironment(), 10s);
+  EXPECT_EQ(bareNumber.exitCode, 1) << bareNumber.err;
+  EXPECT_NE(bareNumber.err.find("user 12345 has no passwd entry"), std::string::npos)
+      << bareNumber.err;
+  EXPECT_NE(bareNumber.err.find("-g"), std::string::npos) << bareNumber.err;
+
+  const std::string numbered = rowsAs({"-u", "12345", "-g", "12345"});
+  EXPECT_NE(numbered.find(kBase + ".1.0 = INTEGER: 12345\n"), std::string::npos) << numbered;
+  EXPECT_EQ(numbered.find("readable by root's group"), std::string::npos) << numbered;
+
+  const passwd* nobody = getpwnam("nobody");
+  ASSERT_NE(nobody, nullptr);
+  const std::string named = rowsAs({"-u", "nobody"});
+  EXPECT_NE(named.find(kBase + ".1.0 = INTEGER: " + std::to_string(nobody->pw_gid) + "\n"),
+            std::string::npos)
+      << named;
+  EXPECT_EQ(named.find("readable by root's group"), std::string::npos) << named;
+
+  // Root's group stays only when asked for.
+  const std::string asked = rowsAs({"-u", "12345", "-g", "0"});
+  EXPECT_NE(asked.find("readable by root's group"), std::string::npos) << asked;
 }
 
 TEST_F(OperationsTest, SubagentWaitsForALateMasterReconnectsAndStopsWithItCleanly) {
