@@ -76,13 +76,13 @@ std::string Explain(const std::string& name, const platform::posix::RegValueData
 }
 
 void ReadKey(const platform::posix::RegTree& tree, AgentConfiguration& configuration) {
-  const auto key = tree.keys.find(kAgentKeyPath);
-  configuration.keyFound = key != tree.keys.end();
+  const platform::posix::RegKeyData* key = tree.Find(kAgentKeyPath);
+  configuration.keyFound = key != nullptr;
   if (!configuration.keyFound) return;
-  for (const auto& [name, value] : key->second.values) {
+  for (const auto& [name, value] : key->values) {
     configuration.valueLines.push_back(Explain(name.empty() ? "@" : name, value, configuration));
   }
-  if (!key->second.values.contains("counters")) {
+  if (!key->values.contains("counters")) {
     configuration.valueLines.push_back("no \"counters\" value: the agent has no counters file");
   }
 }

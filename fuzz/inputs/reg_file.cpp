@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fuzz/fuzz_inputs.h"
 #include "platform/posix/registry_file.h"
@@ -17,11 +19,23 @@ void RunRegFile(std::string_view data) {
         Require(line >= 1 && line <= lineCount, "a problem names a line of the file");
         Require(!problem.empty(), "a problem says what is wrong");
       });
-  for (const auto& [path, key] : tree.keys) {
-    for (const std::string& subkey : key.subkeys) {
-      const std::string child =
-          (path.empty() ? "" : path + '\\') + platform::posix::LowerCase(subkey);
-      Require(tree.keys.contains(child), "every listed subkey exists");
+  using platform::posix::RegKeyData;
+  std::vector<std::pair<const RegKeyData*, size_t>> pending = {{&tree.root, 0}};
+  while (!pending.empty()) {
+    const auto [key, depth] = pending.back();
+    pending.pop_back();
+    Require(depth <= platform::posix::kMaxRegKeyDepth, "no key is deeper than the registry allows");
+    Require(key->subkeys.size() == key->children.size(), "every subkey is listed once");
+    for (const std::string& subkey : key->subkeys) {
+      Require(platform::posix::RegNameLength(subkey) <= platform::posix::kMaxRegKeyNameLength,
+              "no key name is longer than the registry allows");
+      const auto child = key->children.find(platform::posix::LowerCase(subkey));
+      Require(child != key->children.end(), "every listed subkey exists");
+      pending.emplace_back(child->second.get(), depth + 1);
+    }
+    for (const auto& [name, value] : key->values) {
+      Require(platform::posix::RegNameLength(name) <= platform::posix::kMaxRegValueNameLength,
+              "no value name is longer than the registry allows");
     }
   }
 }

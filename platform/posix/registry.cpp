@@ -71,10 +71,7 @@ bool IsPerflibPath(std::string_view path) {
 // The counter provider serves the Perflib subtree: whatever the file says there is
 // dropped, and the key is made to exist.
 void AnchorPerflib(RegTree& tree) {
-  std::erase_if(tree.keys, [](const auto& entry) { return IsPerflibPath(entry.first); });
-  RegKeyData& parent = posix::EnsureRegKey(tree, kPerflibParent);
-  std::erase_if(parent.subkeys,
-                [](const std::string& name) { return LowerCase(name) == "perflib"; });
+  posix::DeleteRegKey(tree, kPerflibPath);
   posix::EnsureRegKey(tree, std::string(kPerflibParent) + "\\Perflib");
 }
 
@@ -165,7 +162,7 @@ void WithTree(OpenedKey& key) {
 bool KeyExists(const OpenedKey& key) {
   if (IsPerflibPath(key.path))
     return key.path == kPerflibPath || !PerflibSubkeyOf(key.path).empty();
-  return key.tree->keys.contains(key.path);
+  return key.tree->Find(key.path) != nullptr;
 }
 
 // Kept by the provider or by the key's tree, which the caller holds.
@@ -173,8 +170,8 @@ const std::vector<std::string>& Subkeys(const OpenedKey& key) {
   static const std::vector<std::string> none;
   if (key.path == kPerflibPath) return posix::PerflibSubkeys();
   if (IsPerflibPath(key.path)) return none;
-  auto it = key.tree->keys.find(key.path);
-  return it == key.tree->keys.end() ? none : it->second.subkeys;
+  const RegKeyData* found = key.tree->Find(key.path);
+  return found == nullptr ? none : found->subkeys;
 }
 
 // A value's type and bytes, where the tree or the provider keeps them: the key's
@@ -191,10 +188,10 @@ bool FindValue(const OpenedKey& key, const std::string& valueName, FoundValue& v
     value = {kRegMultiSz, *table};
     return true;
   }
-  auto keyIt = key.tree->keys.find(key.path);
-  if (keyIt == key.tree->keys.end()) return false;
-  auto valueIt = keyIt->second.values.find(LowerCase(valueName));
-  if (valueIt == keyIt->second.values.end()) return false;
+  const RegKeyData* found = key.tree->Find(key.path);
+  if (found == nullptr) return false;
+  auto valueIt = found->values.find(LowerCase(valueName));
+  if (valueIt == found->values.end()) return false;
   value = {valueIt->second.type, valueIt->second.data};
   return true;
 }

@@ -56,6 +56,16 @@ std::vector<std::string_view> PathComponents(std::string_view path) {
   return parts;
 }
 
+// The key `count` components below `key`, or nullptr.
+template <typename Key>
+Key* Descend(Key* key, const std::vector<std::string_view>& parts, size_t count) {
+  for (size_t i = 0; i < count && key != nullptr; ++i) {
+    const auto it = key->children.find(LowerCase(parts[i]));
+    key = it == key->children.end() ? nullptr : it->second.get();
+  }
+  return key;
+}
+
 // One file being read: the lines, where we are, and the key that values go to.
 class RegFileParser {
  public:
@@ -118,29 +128,32 @@ class RegFileParser {
       return;
     }
     const std::string_view below = rootEnd == std::string_view::npos ? "" : path.substr(rootEnd);
+    if (!WithinLimits(below)) return;
     if (deleting) {
-      DeleteKey(below);
+      DeleteRegKey(tree_, below);
       return;
     }
     currentKey_ = &EnsureRegKey(tree_, below);
     keyIgnored_ = false;
   }
 
-  void DeleteKey(std::string_view path) {
-    std::string lower;
-    for (std::string_view part : PathComponents(path)) {
-      if (!lower.empty()) lower += '\\';
-      lower += LowerCase(part);
+  bool WithinLimits(std::string_view path) {
+    const std::vector<std::string_view> parts = PathComponents(path);
+    if (parts.size() > kMaxRegKeyDepth) {
+      Report("key " + std::to_string(parts.size()) + " levels deep, deeper than the registry's " +
+             std::to_string(kMaxRegKeyDepth) + "; key skipped");
+      return false;
     }
-    std::erase_if(tree_.keys, [&](const auto& entry) {
-      return entry.first == lower || entry.first.starts_with(lower + '\\') || lower.empty();
-    });
-    const size_t cut = lower.rfind('\\');
-    const std::string parent = cut == std::string::npos ? "" : lower.substr(0, cut);
-    const std::string name = cut == std::string::npos ? lower : lower.substr(cut + 1);
-    if (auto it = tree_.keys.find(parent); it != tree_.keys.end()) {
-      std::erase_if(it->second.subkeys, [&](const std::string& s) { return LowerCase(s) == name; });
+    for (size_t i = 0; i < parts.size(); ++i) {
+      const size_t length = RegNameLength(parts[i]);
+      if (length > kMaxRegKeyNameLength) {
+        Report("key name at level " + std::to_string(i + 1) + " is " + std::to_string(length) +
+               " characters long, longer than the registry's " +
+               std::to_string(kMaxRegKeyNameLength) + "; key skipped");
+        return false;
+      }
     }
+    return true;
   }
 
   // "name" with \" and \\ escapes; on success `text` is left after the closing quote.
@@ -182,6 +195,12 @@ class RegFileParser {
         return;
       }
       name = std::move(*quoted);
+      if (const size_t length = RegNameLength(name); length > kMaxRegValueNameLength) {
+        Report("value name " + std::to_string(length) + " characters long, longer than the " +
+               "registry's " + std::to_string(kMaxRegValueNameLength) + "; value skipped");
+        SkipContinuation(rest);
+        return;
+      }
     } else {
       Report("expected \"name\"=value");
       SkipContinuation(line);
@@ -323,21 +342,46 @@ std::string LowerCase(std::string_view text) {
   return out;
 }
 
+size_t RegNameLength(std::string_view name) {
+  size_t units = 0;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) ++units;  // not a continuation byte
+    if ((byte & 0xF8) == 0xF0) ++units;  // four bytes: a surrogate pair
+  }
+  return units;
+}
+
+const RegKeyData* RegTree::Find(std::string_view path) const {
+  const std::vector<std::string_view> parts = PathComponents(path);
+  return Descend(&root, parts, parts.size());
+}
+
 RegKeyData& EnsureRegKey(RegTree& tree, std::string_view path) {
-  std::string lower;
-  RegKeyData* key = &tree.keys[lower];
+  RegKeyData* key = &tree.root;
   for (std::string_view part : PathComponents(path)) {
-    if (!lower.empty()) lower += '\\';
-    lower += LowerCase(part);
-    auto [it, inserted] = tree.keys.try_emplace(lower);
+    auto [it, inserted] = key->children.try_emplace(LowerCase(part));
     if (inserted) {
+      it->second = std::make_unique<RegKeyData>();
       const std::string name(part);
       auto& names = key->subkeys;
       names.insert(std::upper_bound(names.begin(), names.end(), name, LessIgnoringCase), name);
     }
-    key = &it->second;
+    key = it->second.get();
   }
   return *key;
+}
+
+void DeleteRegKey(RegTree& tree, std::string_view path) {
+  const std::vector<std::string_view> parts = PathComponents(path);
+  if (parts.empty()) {
+    tree.root = RegKeyData{};
+    return;
+  }
+  RegKeyData* parent = Descend(&tree.root, parts, parts.size() - 1);
+  const std::string name = LowerCase(parts.back());
+  if (parent == nullptr || parent->children.erase(name) == 0) return;
+  std::erase_if(parent->subkeys, [&](const std::string& s) { return LowerCase(s) == name; });
 }
 
 RegTree ParseRegFile(std::string_view text, const RegProblemSink& report) {

@@ -201,6 +201,27 @@ TEST(RegistryStandIn, PerflibComesFromTheCounterProviderNotTheFile) {
   CloseRegKey(parent);
 }
 
+// A key line of thousands of levels once cost time and memory growing with the square of
+// its depth; the registry holds 512 levels, and the file is read in one pass.
+TEST(RegistryStandIn, AKeyDeeperThanTheRegistryHoldsIsRefusedWithItsFileAndLine) {
+  std::string deep;
+  for (int i = 0; i < 513; ++i) deep += "\\K";
+  ScratchDir dir;
+  const auto file = dir.Write("deep.reg",
+                              "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Shallow]\n\"v\"=\"x\"\n"
+                              "[HKEY_LOCAL_MACHINE" +
+                                  deep + "]\n\"v\"=\"y\"\n");
+  RegistryFileScope scope(file);
+  testing::internal::CaptureStderr();
+  Open(deep.substr(1), kErrorFileNotFound);
+  EXPECT_EQ(
+      testing::internal::GetCapturedStderr(),
+      file.string() + ":4: key 513 levels deep, deeper than the registry's 512; key skipped\n");
+  const RegKey root = Open("");
+  EXPECT_EQ(Subkeys(root), (std::vector<std::string>{"Shallow", "Software"}));
+  CloseRegKey(root);
+}
+
 TEST(RegistryStandIn, AMissingFileLeavesOnlyPerflib) {
   ScratchDir dir;
   RegistryFileScope scope(dir.Write("unused", "").parent_path() / "absent.reg");
