@@ -75,7 +75,7 @@ int RunService(const Options& options, const Account& account,
                std::optional<Background>& background) {
   SnmpService service(options);
   service.Start();
-  PidFile pidFile(options.pidFile);
+  PidFile pidFile(options.pidFile, account.user);
   DropPrivileges(account);
   std::optional<AgentSession> session(std::in_place, options.agentPath);
   StopSignal stop;
