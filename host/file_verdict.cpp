@@ -12,6 +12,8 @@ std::string FileVerdict::Text() const {
       return reason;
     case Kind::Refused:
       return "refused: " + reason;
+    case Kind::Unreadable:
+      return "cannot be read by the service's user (" + reason + ")";
   }
   return reason;
 }
@@ -24,6 +26,8 @@ FileVerdict JudgeServiceFile(const std::string& path) {
       return {FileVerdict::Kind::Readable, ""};
     case platform::ConfigFile::kRefused:
       return {FileVerdict::Kind::Refused, file.refusal};
+    case platform::ConfigFile::kFailed:
+      return {FileVerdict::Kind::Unreadable, file.refusal};
     case platform::ConfigFile::kMissing:
       break;
   }

@@ -9,12 +9,14 @@
 namespace exthost {
 
 struct FileVerdict {
-  enum class Kind { Readable, Missing, Refused };
+  // Unreadable: there, but the service's user cannot read it now; each request tries again.
+  enum class Kind { Readable, Missing, Refused, Unreadable };
   Kind kind = Kind::Missing;
   std::string reason;  // why, for all but Readable
 
   bool Usable() const { return kind == Kind::Readable; }
-  // "readable", "not found", "refused: writable by group or others", ...
+  // "readable", "not found", "refused: writable by group or others", "cannot be read by
+  // the service's user (cannot be opened: Permission denied)", ...
   std::string Text() const;
 };
 

@@ -39,7 +39,10 @@ constexpr uint64_t kConfigFileLimit = 64ull << 20;
 // A file that names commands the service runs: the counters file, the trap file, the
 // registry file. Read whole, or treated as missing.
 struct ConfigFile {
-  enum Status { kMissing, kRead, kRefused };
+  // kRefused: there, but treated as missing for what it is (its kind, size, owner or
+  // who may change it). kFailed: there, but not readable now (permissions, the
+  // descriptor limit, an I/O error). Only kRead and kMissing say anything that lasts.
+  enum Status { kMissing, kRead, kRefused, kFailed };
   Status status = kMissing;
   // Of what was read (or refused); meaningless when missing.
   FileIdentity identity;
@@ -48,17 +51,21 @@ struct ConfigFile {
   // file changed that recently must be read again even when its identity is the same.
   bool settled = false;
   std::string bytes;
-  // Why a file that is there is not read ("not a regular file", ...).
+  // Why a file that is there is not read ("not a regular file", "cannot be opened:
+  // Permission denied", ...).
   std::string refusal;
 };
 
 // Reads a file without ever blocking: nothing, or a directory, is missing; a FIFO, a
 // device or a file larger than kConfigFileLimit is refused. On Linux a file is also
-// refused, as sshd's StrictModes does, when group or others may write to it, when it
-// belongs to neither root nor the service's user, or when a directory on its way lets
-// others write without the sticky bit: these files name commands that the service runs
-// as its own user. Each refusal is printed once per file and reason on the standard
-// error (on Linux, where the service stand-in shows it to the operator).
+// refused, as sshd's StrictModes does, when group or others may write to it or it
+// belongs to neither root nor the service's user, and when a directory or a link on
+// its way (as written, and where the opened file really lies) belongs to neither, or
+// lets group or others write without the sticky bit: these files name commands that
+// the service runs as its own user. What is judged is the file that was opened, so a
+// link repointed meanwhile cannot slip another file in. Each refusal and failure is
+// printed once per file and reason on the standard error (on Linux, where the service
+// stand-in shows it to the operator), however many readers in the process meet it.
 ConfigFile ReadConfigFile(const std::string& path);
 
 // A file's bytes as the platform's profile reader takes them: a UTF-16LE file with its

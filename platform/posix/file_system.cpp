@@ -4,17 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <mutex>
-#include <set>
+#include <deque>
 #include <utility>
+#include <vector>
 
 #include "platform/path.h"
+#include "platform/posix/snmpapi/warned_files.h"
 #include "platform/posix/utf16.h"
 
 namespace platform {
@@ -55,38 +57,124 @@ std::string Octal(unsigned mode) {
   return text;
 }
 
-// Why the file, or a directory on its way, lets someone else than root or the
-// service's user change what the file says; empty when nobody can.
-std::string WhyUnsafe(const std::string& path, const struct stat& info) {
+bool TrustedOwner(uid_t owner) { return owner == 0 || owner == geteuid(); }
+
+std::string ForeignOwner(uid_t owner) {
+  return "owned by user " + std::to_string(owner) + ", neither root nor the service's user";
+}
+
+// Why the file itself lets someone else than root or the service's user change it.
+std::string WhyUnsafeFile(const struct stat& info) {
   if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
     return "writable by group or others (mode " + Octal(info.st_mode) + ")";
   }
-  if (info.st_uid != 0 && info.st_uid != geteuid()) {
-    return "owned by user " + std::to_string(info.st_uid) + ", neither root nor the service's user";
+  if (!TrustedOwner(info.st_uid)) return ForeignOwner(info.st_uid);
+  return {};
+}
+
+// Why a directory lets someone else than root or the service's user put another file
+// in the place of one of its entries (sshd's rule for secure paths).
+std::string WhyUnsafeDirectory(const std::string& directory, const struct stat& info) {
+  if (!S_ISDIR(info.st_mode)) return "its way " + directory + " is no longer a directory";
+  if (!TrustedOwner(info.st_uid)) {
+    return "in " + directory + ", a directory " + ForeignOwner(info.st_uid);
   }
-  char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved) == nullptr) return "cannot be resolved to a real path";
-  std::string directory = resolved;
-  while (directory.size() > 1) {
-    directory.erase(std::max<size_t>(directory.rfind('/'), 1));
-    struct stat dirInfo {};
-    if (stat(directory.c_str(), &dirInfo) != 0)
-      return "its directory " + directory + " is unreadable";
-    if ((dirInfo.st_mode & S_IWOTH) != 0 && (dirInfo.st_mode & S_ISVTX) == 0) {
-      return "in " + directory + ", a directory others can write to without the sticky bit";
-    }
+  if ((info.st_mode & S_ISVTX) != 0) return {};
+  if ((info.st_mode & S_IWOTH) != 0) {
+    return "in " + directory + ", a directory others can write to without the sticky bit";
+  }
+  if ((info.st_mode & S_IWGRP) != 0) {
+    return "in " + directory + ", a directory its group can write to without the sticky bit";
   }
   return {};
 }
 
-// The operator hears of each refused file once per reason, not once per request.
-void WarnOnce(const std::string& path, const std::string& refusal) {
-  static std::mutex mutex;
-  static std::set<std::pair<std::string, std::string>> warned;
-  std::lock_guard lock(mutex);
-  if (!warned.emplace(path, refusal).second) return;
-  std::fprintf(stderr, "warning: %s: %s; the file is treated as missing\n", path.c_str(),
-               refusal.c_str());
+std::string WhyUnsafeDirectoryAt(const std::string& directory) {
+  struct stat info {};
+  if (lstat(directory.c_str(), &info) != 0) {
+    return "its directory " + directory + " cannot be examined: " + std::strerror(errno);
+  }
+  return WhyUnsafeDirectory(directory, info);
+}
+
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> names;
+  for (size_t start = 0; start <= path.size();) {
+    const size_t slash = std::min(path.find('/', start), path.size());
+    if (slash > start) names.push_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return names;
+}
+
+// Every directory that holds the opened file: where it really lies, whatever the path
+// named a moment before or names now.
+std::string WhyUnsafeHome(int fd) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  char target[PATH_MAX];
+  const ssize_t length = readlink(self.c_str(), target, sizeof target - 1);
+  if (length <= 0 || target[0] != '/') return "cannot be resolved to a real path";
+  std::vector<std::string> names = Components(std::string(target, static_cast<size_t>(length)));
+  if (!names.empty()) names.pop_back();
+  std::string directory;
+  std::string why = WhyUnsafeDirectoryAt("/");
+  for (size_t i = 0; why.empty() && i < names.size(); ++i) {
+    directory += "/" + names[i];
+    why = WhyUnsafeDirectoryAt(directory);
+  }
+  return why;
+}
+
+// The path as written, resolved step by step as the kernel resolves it: every
+// directory passed and every link followed must be safe, or whoever may change them
+// could make the path name another file.
+std::string WhyUnsafeWay(const std::string& path) {
+  constexpr int kLinkLimit = 40;  // the kernel's own
+  std::deque<std::string> rest;
+  auto prepend = [&rest](const std::string& text) {
+    const std::vector<std::string> names = Components(text);
+    rest.insert(rest.begin(), names.begin(), names.end());
+  };
+  prepend(path);
+  if (path.empty() || path.front() != '/') {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) == nullptr) return "cannot be resolved to a real path";
+    prepend(cwd);
+  }
+  std::string at;  // resolved, without links; empty for the root
+  std::string why = WhyUnsafeDirectoryAt("/");
+  int links = 0;
+  while (why.empty() && !rest.empty()) {
+    const std::string name = std::move(rest.front());
+    rest.pop_front();
+    if (name == ".") continue;
+    if (name == "..") {
+      at.erase(at.empty() ? 0 : at.rfind('/'));
+      continue;
+    }
+    const std::string next = at + "/" + name;
+    struct stat info {};
+    if (lstat(next.c_str(), &info) != 0) {
+      return "its way " + next + " cannot be examined: " + std::strerror(errno);
+    }
+    if (S_ISLNK(info.st_mode)) {
+      // The link lies in the directory judged last; the link itself must be ours too.
+      if (!TrustedOwner(info.st_uid)) {
+        return "through " + next + ", a link " + ForeignOwner(info.st_uid);
+      }
+      char target[PATH_MAX];
+      const ssize_t length = readlink(next.c_str(), target, sizeof target - 1);
+      if (length <= 0 || ++links > kLinkLimit) return "cannot be resolved to a real path";
+      const std::string linked(target, static_cast<size_t>(length));
+      if (linked.front() == '/') at.clear();
+      prepend(linked);
+      continue;
+    }
+    if (rest.empty()) break;  // the file itself, judged through its descriptor
+    why = WhyUnsafeDirectory(next, info);
+    at = next;
+  }
+  return why;
 }
 
 // Closes the descriptor however the read ends.
@@ -104,54 +192,59 @@ class Descriptor {
   int fd_;
 };
 
-// Reads what a checked descriptor holds, refusing a file that grew past the limit.
-std::string ReadAll(int fd, std::string& bytes) {
-  char chunk[65536];
-  for (;;) {
-    const ssize_t got = read(fd, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return std::string("cannot be read: ") + std::strerror(errno);
-    if (got == 0) return {};
-    if (bytes.size() + static_cast<size_t>(got) > kConfigFileLimit) return "larger than 64 MiB";
-    bytes.append(chunk, static_cast<size_t>(got));
-  }
+void Refuse(ConfigFile& file, std::string why) {
+  file.status = ConfigFile::kRefused;
+  file.refusal = std::move(why);
 }
 
-// The checks and the read; fills file.refusal when the file is not to be used.
+void Fail(ConfigFile& file, std::string why) {
+  file.status = ConfigFile::kFailed;
+  file.refusal = std::move(why);
+}
+
+// The checks and the read. The path is opened first and what was opened is judged:
+// the file through its descriptor, then where it lies and the way the path takes.
 void ReadChecked(const std::string& path, ConfigFile& file) {
   struct stat info {};
+  // A device is not even opened: opening some has effects of its own.
   if (stat(path.c_str(), &info) != 0) {
-    if (!IsMissing(errno))
-      file.refusal = std::string("cannot be examined: ") + std::strerror(errno);
+    if (!IsMissing(errno)) Fail(file, std::string("cannot be examined: ") + std::strerror(errno));
     return;
   }
   if (S_ISDIR(info.st_mode)) return;
   file.identity = IdentityOf(info);
-  if (!S_ISREG(info.st_mode)) {
-    file.refusal = "not a regular file";
-    return;
-  }
-  if (static_cast<uint64_t>(info.st_size) > kConfigFileLimit) {
-    file.refusal = "larger than 64 MiB";
-    return;
-  }
-  // Non-blocking, and looked at again through the descriptor: what was examined may have
-  // been replaced by a FIFO since.
+  if (!S_ISREG(info.st_mode)) return Refuse(file, "not a regular file");
+  // Non-blocking: what was examined may have been replaced by a FIFO since.
   Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0) {
-    if (!IsMissing(errno)) file.refusal = std::string("cannot be opened: ") + std::strerror(errno);
+    if (!IsMissing(errno)) Fail(file, std::string("cannot be opened: ") + std::strerror(errno));
     return;
   }
-  if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-    file.refusal = "not a regular file";
-    return;
+  if (fstat(fd.get(), &info) != 0) {
+    return Fail(file, std::string("cannot be examined: ") + std::strerror(errno));
   }
+  if (S_ISDIR(info.st_mode)) return;
   file.identity = IdentityOf(info);
-  file.refusal = WhyUnsafe(path, info);
-  if (!file.refusal.empty()) return;
+  if (!S_ISREG(info.st_mode)) return Refuse(file, "not a regular file");
+  if (static_cast<uint64_t>(info.st_size) > kConfigFileLimit) {
+    return Refuse(file, "larger than 64 MiB");
+  }
+  for (std::string why : {WhyUnsafeFile(info), WhyUnsafeHome(fd.get()), WhyUnsafeWay(path)}) {
+    if (!why.empty()) return Refuse(file, std::move(why));
+  }
   file.bytes.reserve(static_cast<size_t>(info.st_size));
-  file.refusal = ReadAll(fd.get(), file.bytes);
-  if (file.refusal.empty()) file.status = ConfigFile::kRead;
+  char chunk[65536];
+  for (;;) {
+    const ssize_t got = read(fd.get(), chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return Fail(file, std::string("cannot be read: ") + std::strerror(errno));
+    if (got == 0) break;
+    if (file.bytes.size() + static_cast<size_t>(got) > kConfigFileLimit) {
+      return Refuse(file, "larger than 64 MiB");
+    }
+    file.bytes.append(chunk, static_cast<size_t>(got));
+  }
+  file.status = ConfigFile::kRead;
 }
 
 }  // namespace
@@ -188,9 +281,11 @@ ConfigFile ReadConfigFile(const std::string& path) {
   ConfigFile file;
   ReadChecked(local, file);
   if (!file.refusal.empty()) {
-    file.status = ConfigFile::kRefused;
     file.bytes.clear();
-    WarnOnce(local, file.refusal);
+    if (posix::FirstWarning(local, file.refusal)) {
+      std::fprintf(stderr, "warning: %s: %s; the file is treated as missing\n", local.c_str(),
+                   file.refusal.c_str());
+    }
   }
   file.settled = Settled(file.identity);
   return file;

@@ -96,8 +96,11 @@ std::shared_ptr<const RegTree> ParseRegistryFile(const std::string& path, bool e
   return std::make_shared<const RegTree>(std::move(tree));
 }
 
-// True while what was read is still what the file holds: one stat.
+// True while what was read is still what the file holds: one stat. A refused or failed
+// read says nothing that lasts: its cause may be gone without the file changing.
 bool StillCurrent(const LoadedFile& loaded, const std::string& path) {
+  const ConfigFile::Status status = loaded.file.status;
+  if (status != ConfigFile::kRead && status != ConfigFile::kMissing) return false;
   if (!loaded.file.settled || loaded.path != path) return false;
   FileIdentity now;
   const bool there = IdentifyFile(path, now);

@@ -2,6 +2,7 @@
 // never a file that someone else than root or the service's user can change.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,7 +40,7 @@ class ConfigFileTest : public testing::Test {
   // The refusal, "read" or "missing".
   static std::string Outcome(const std::string& path) {
     const ConfigFile file = platform::ReadConfigFile(path);
-    if (file.status == ConfigFile::kRefused) {
+    if (file.status == ConfigFile::kRefused || file.status == ConfigFile::kFailed) {
       EXPECT_TRUE(file.bytes.empty());
       return file.refusal;
     }
@@ -132,6 +133,71 @@ TEST_F(ConfigFileTest, DirectoriesOthersCanWriteNeedTheStickyBit) {
   const std::string link = (dir_ / "link.ini").string();
   fs::create_symlink(path, link);
   EXPECT_NE(Outcome(link).find("without the sticky bit"), std::string::npos);
+}
+
+// Whoever may write to a directory on the way, or own a link on it, could put another
+// file in the place of the one named.
+TEST_F(ConfigFileTest, EveryDirectoryAndLinkOnTheWayAsWrittenAndAsResolvedMustBeSafe) {
+  const std::string safe = Write("counters.ini", "x");
+  const fs::path open = dir_ / "open";
+  fs::create_directory(open);
+  ASSERT_EQ(chmod(open.c_str(), 0777), 0);
+  const fs::path link = open / "link.ini";
+  fs::create_symlink(safe, link);
+  EXPECT_EQ(Outcome(link.string()),
+            "in " + open.string() + ", a directory others can write to without the sticky bit")
+      << "a link anyone may repoint, though it points at a safe file now";
+  const fs::path hop = dir_ / "hop.ini";
+  fs::create_symlink(link, hop);
+  EXPECT_NE(Outcome(hop.string()).find("without the sticky bit"), std::string::npos)
+      << "a link met half way";
+
+  const fs::path team = dir_ / "team";
+  fs::create_directories(team / "inner");
+  std::ofstream(team / "inner" / "c.ini") << "x";
+  ASSERT_EQ(chmod(team.c_str(), 0775), 0);
+  EXPECT_EQ(Outcome((team / "inner" / "c.ini").string()),
+            "in " + team.string() + ", a directory its group can write to without the sticky bit");
+  ASSERT_EQ(chmod(team.c_str(), 03775), 0);
+  EXPECT_EQ(Outcome((team / "inner" / "c.ini").string()), "read");
+  const fs::path up = team / "inner" / ".." / "inner" / "." / "c.ini";
+  EXPECT_EQ(Outcome(up.string()), "read");
+
+  if (geteuid() != 0) GTEST_SKIP() << "giving directories and links away needs root";
+  const fs::path users = dir_ / "users";
+  fs::create_directory(users);
+  std::ofstream(users / "c.ini") << "x";
+  ASSERT_EQ(chown(users.c_str(), 65534, static_cast<gid_t>(-1)), 0);
+  EXPECT_EQ(Outcome((users / "c.ini").string()),
+            "in " + users.string() +
+                ", a directory owned by user 65534, neither root nor the service's user")
+      << "its owner may swap the root-owned file for another";
+  const fs::path theirs = dir_ / "theirs.ini";
+  fs::create_symlink(safe, theirs);
+  ASSERT_EQ(lchown(theirs.c_str(), 65534, static_cast<gid_t>(-1)), 0);
+  EXPECT_EQ(Outcome(theirs.string()), "through " + theirs.string() +
+                                          ", a link owned by user 65534, neither root nor the "
+                                          "service's user");
+}
+
+// A failure that passes (here the descriptor limit) is no verdict on the file.
+TEST_F(ConfigFileTest, AFileThatCannotBeOpenedNowFailsAndIsReadOnceItCanBe) {
+  const std::string path = Write("counters.ini", "[s]\n");
+  rlimit limits{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limits), 0);
+  const int lowestFree = dup(0);
+  ASSERT_GE(lowestFree, 0);
+  close(lowestFree);
+  rlimit lowered = limits;
+  lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+  const ConfigFile failed = platform::ReadConfigFile(path);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limits), 0);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(failed.status, ConfigFile::kFailed);
+  EXPECT_EQ(failed.refusal, "cannot be opened: Too many open files");
+  EXPECT_EQ(Outcome(path), "read");
 }
 
 TEST_F(ConfigFileTest, EachRefusalIsWarnedOncePerFileAndReason) {
