@@ -29,7 +29,11 @@ void ProfileFile::Renew(const std::string& path) {
   }
   path_ = path;
   identity_ = file.identity;
-  reusable_ = path.empty() || file.settled;
+  // A refused or failed read is not kept: what caused it (a directory's mode, the
+  // descriptor limit, a permission) can go without the file's identity changing.
+  const bool lasting =
+      file.status == platform::ConfigFile::kRead || file.status == platform::ConfigFile::kMissing;
+  reusable_ = path.empty() || (lasting && file.settled);
 }
 
 std::shared_ptr<const ProfileSnapshot> ProfileFile::Current(const std::string& path) {

@@ -9,7 +9,8 @@
 namespace quillon {
 
 // The snapshot of one file, renewed when the file's identity changes, so that an edit
-// is seen by the next request while a request costs one stat.
+// is seen by the next request while a request costs one stat. Only a file read or
+// found missing is kept; a refused or failed one is read again on every request.
 class ProfileFile {
  public:
   // label names the file in debug lines ("counters file").

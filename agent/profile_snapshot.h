@@ -21,6 +21,9 @@ class ProfileSnapshot {
 
   platform::ConfigFile::Status Status() const { return status_; }
   bool Present() const { return status_ == platform::ConfigFile::kRead; }
+  // A file is there: read, or there but not readable now (which each request finds
+  // again). A file refused for what it is counts as missing.
+  bool Exists() const { return Present() || status_ == platform::ConfigFile::kFailed; }
   // Why a file that is there is treated as missing; empty otherwise.
   const std::string& Refusal() const { return refusal_; }
 

@@ -54,7 +54,7 @@ void ReadCountersSetting(AgentSettings& settings) {
   WithAgentKey([&](perf::Registry& registry) {
     if (!registry.ValueExists("counters")) return;
     std::string path = registry.ReadString("counters");
-    if (!State().countersFile.Current(path)->Present()) return;
+    if (!State().countersFile.Current(path)->Exists()) return;
     settings.counters = path;
     Log("counters=" + path);
   });

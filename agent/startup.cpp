@@ -55,8 +55,9 @@ BOOL Initialise(HANDLE* trapEvent, AsnObjectIdentifier* firstRegion) {
   firstRegion->ids = state.BaseOid.data();
 
   const AgentSettings& settings = state.settings;
-  if (!settings.traps.empty() && TrapFile()->Present()) StartTrapTimer(state, trapEvent);
-  if (!settings.counters.empty() && CountersFile()->Present()) return TRUE;
+  // Whether the files exist; one the service's user cannot read is each request's matter.
+  if (!settings.traps.empty() && TrapFile()->Exists()) StartTrapTimer(state, trapEvent);
+  if (!settings.counters.empty() && CountersFile()->Exists()) return TRUE;
   Log("no counters file defined or file not found");
   return FALSE;
 }
