@@ -1,9 +1,11 @@
 #include "agent/dispatch.h"
 
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "agent/log.h"
+#include "agent/profile_file.h"
 #include "agent/requests.h"
 
 namespace quillon {
@@ -17,15 +19,16 @@ const DispatchFlavour kQueryExFlavour = {"SnmpExtensionQueryEx", "nRequestType=S
 
 namespace {
 
-int32_t AnswerBinding(const DispatchFlavour& flavour, UINT requestType, SnmpVarBind& binding) {
+int32_t AnswerBinding(const DispatchFlavour& flavour, UINT requestType, const ProfileSnapshot& rows,
+                      SnmpVarBind& binding) {
   try {
     if (requestType == SNMP_PDU_GET) {
       Log(flavour.getLine);
-      return GetRequest(binding);
+      return GetRequest(rows, binding);
     }
     if (requestType == SNMP_PDU_GETNEXT) {
       Log(flavour.getNextLine);
-      return GetNextRequest(binding);
+      return GetNextRequest(rows, binding);
     }
     if (requestType == SNMP_PDU_SET && flavour.setLine != nullptr) {
       Log(flavour.setLine);
@@ -48,8 +51,15 @@ BOOL Dispatch(const DispatchFlavour& flavour, UINT requestType, SnmpVarBindList*
     if (Logging()) Log(std::string(flavour.name) + ", len:" + std::to_string(bindings->len));
     *errorStatus = SNMP_ERRORSTATUS_NOERROR;
     *errorIndex = 0;
+    // One version of the counters file answers the whole request, however often the
+    // file is replaced meanwhile.
+    const bool reads =
+        bindings->len > 0 && (requestType == SNMP_PDU_GET || requestType == SNMP_PDU_GETNEXT);
+    const std::shared_ptr<const ProfileSnapshot> rows =
+        reads ? CountersFile()
+              : std::make_shared<const ProfileSnapshot>("", platform::ConfigFile::kMissing, "");
     for (UINT i = 0; i < bindings->len; ++i) {
-      int32_t status = AnswerBinding(flavour, requestType, bindings->list[i]);
+      int32_t status = AnswerBinding(flavour, requestType, *rows, bindings->list[i]);
       if (status != SNMP_ERRORSTATUS_NOERROR && *errorStatus == SNMP_ERRORSTATUS_NOERROR) {
         *errorStatus = status;
         *errorIndex = static_cast<AsnInteger32>(i + 1);

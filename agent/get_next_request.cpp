@@ -35,7 +35,7 @@ OidIds NextRow(const ProfileSnapshot& rows, const AsnObjectIdentifier& request,
 
 }  // namespace
 
-int32_t GetNextRequest(SnmpVarBind& binding) {
+int32_t GetNextRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
   std::string str_result;
   std::string oidText = OidText(binding.name);
   if (Logging()) {
@@ -45,14 +45,13 @@ int32_t GetNextRequest(SnmpVarBind& binding) {
     Log("comparemem=false");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
   }
-  const std::shared_ptr<const ProfileSnapshot> rows = CountersFile();
-  OidIds next = NextRow(*rows, binding.name, oidText);
+  OidIds next = NextRow(rows, binding.name, oidText);
   if (next.empty()) {
     Log("SNMP_ERRORSTATUS_NOSUCHNAME");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
   }
   std::string nextText = OidText(next);
-  str_result = GetPerf(*rows, nextText);
+  str_result = GetPerf(rows, nextText);
   if (Logging()) Log("value=" + str_result + " length=" + std::to_string(str_result.size()));
   if (str_result.empty()) {
     Log("length(str_result)=0");

@@ -98,6 +98,4 @@ std::string GetPerf(const ProfileSnapshot& rows, const std::string& section) {
   return ReadCounterRow(counter, flag);
 }
 
-std::string GetPerf(const std::string& section) { return GetPerf(*CountersFile(), section); }
-
 }  // namespace quillon

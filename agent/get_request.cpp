@@ -26,7 +26,7 @@ PreparedValue GetAnswer(const std::string& text) {
 
 }  // namespace
 
-int32_t GetRequest(SnmpVarBind& binding) {
+int32_t GetRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
   std::string str_result;
   std::string oidText = OidText(binding.name);
   if (Logging()) {
@@ -39,7 +39,7 @@ int32_t GetRequest(SnmpVarBind& binding) {
   if (binding.name.idLength == kDefaultBaseOidLength) {
     str_result = IdentificationText;
   } else if (!State().settings.counters.empty()) {
-    str_result = GetPerf(oidText);
+    str_result = GetPerf(rows, oidText);
   }
   if (str_result.empty()) {
     Log("length(str_result)=0");

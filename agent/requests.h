@@ -4,16 +4,18 @@
 
 #include <snmp.h>
 
+#include "agent/profile_snapshot.h"
+
 namespace quillon {
 
 // Text answered for the agent's base OID itself.
 inline constexpr const char* IdentificationText =
     "quillon SNMP extension agent - contact: quillon maintainers <quillon@example.org>";
 
-// Answer one binding of a GET or GETNEXT request and return its SNMP error status.
-// A binding is changed only when its whole answer is ready. GetPerf's conversion
-// failures are not caught here.
-int32_t GetRequest(SnmpVarBind& binding);
-int32_t GetNextRequest(SnmpVarBind& binding);
+// Answer one binding of a GET or GETNEXT request from the request's snapshot of the
+// counters file and return its SNMP error status. A binding is changed only when its
+// whole answer is ready. GetPerf's conversion failures are not caught here.
+int32_t GetRequest(const ProfileSnapshot& rows, SnmpVarBind& binding);
+int32_t GetNextRequest(const ProfileSnapshot& rows, SnmpVarBind& binding);
 
 }  // namespace quillon

@@ -1,9 +1,11 @@
 // The counters file as the agent reads it on every request: edits seen at once, every
 // row served, and a file that is not what it seems treated as missing.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -26,7 +28,39 @@ bool HasLine(const Lines& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-class FilesTest : public AgentTest {};
+class FilesTest : public AgentTest {
+ protected:
+  // The counters file without the debug log: the log needs descriptors of its own, and
+  // thousands of requests would write it full.
+  void ServeQuietly(const std::string& rows) {
+    WriteCounters(rows);
+    WriteRegistry({"\"counters\"=\"" + countersPath_.string() + "\""});
+    ASSERT_EQ(LoadAndInit(), TRUE);
+  }
+};
+
+// Until destroyed, the process can open no more files.
+class NoDescriptorLeft {
+ public:
+  NoDescriptorLeft() {
+    getrlimit(RLIMIT_NOFILE, &saved_);
+    const int lowestFree = dup(0);
+    close(lowestFree);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
+    EXPECT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+  }
+  ~NoDescriptorLeft() { setrlimit(RLIMIT_NOFILE, &saved_); }
+  NoDescriptorLeft(const NoDescriptorLeft&) = delete;
+  NoDescriptorLeft& operator=(const NoDescriptorLeft&) = delete;
+
+ private:
+  rlimit saved_{};
+};
+
+// Longer than the file system's clock tick: a file left alone this long is served from
+// its snapshot while its identity stays the same.
+void LetSettle() { std::this_thread::sleep_for(std::chrono::milliseconds(2200)); }
 
 TEST_F(FilesTest, EditsAreSeenByTheNextRequest) {
   const std::string oid = "1.3.6.1.4.1.15.1.0";
@@ -144,6 +178,137 @@ TEST_F(FilesTest, ACountersFileOthersCanWriteRunsNothing) {
   ASSERT_EQ(chmod(countersPath_.c_str(), 0644), 0);
   EXPECT_EQ(GetValue(oid), "error 3") << "touch prints nothing, but it ran";
   EXPECT_TRUE(fs::exists(marker));
+}
+
+}  // namespace
+}  // namespace quillon_test
+
+namespace quillon_test {
+namespace {
+
+// What made a file refused or unreadable can go while the file stays as it was: a
+// directory's mode, the descriptor limit of the moment.
+TEST_F(FilesTest, ARefusedOrFailedFileIsReadAgainByTheNextRequest) {
+  const std::string oid = "1.3.6.1.4.1.15.1.0";
+  ServeQuietly(Row(oid, "42"));
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(chmod(dir_.c_str(), 0777), 0);
+  WriteCounters(Row(oid, "42"));
+  LetSettle();
+  EXPECT_EQ(GetValue(oid), "error 3");
+  Bindings first({"1.3.6.1.4.1.15"});
+  GetNext(first);
+  EXPECT_EQ(errorStatus_, SNMP_ERRORSTATUS_NOSUCHNAME);
+  ASSERT_EQ(chmod(dir_.c_str(), 0700), 0);
+  EXPECT_EQ(GetValue(oid), "INTEGER 42") << "the directory is safe again";
+  Bindings again({"1.3.6.1.4.1.15"});
+  GetNext(again);
+  EXPECT_EQ(again.Value(0), "INTEGER 42");
+
+  WriteCounters(Row(oid, "43"));
+  LetSettle();
+  {
+    NoDescriptorLeft exhausted;
+    EXPECT_EQ(GetValue(oid), "error 3");
+    EXPECT_EQ(GetValue(oid), "error 3");
+  }
+  EXPECT_EQ(GetValue(oid), "INTEGER 43") << "a descriptor is free again";
+  EXPECT_EQ(GetValue(oid), "INTEGER 43");
+  const std::string warnings = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(warnings, "warning: " + countersPath_.string() + ": in " + dir_.string() +
+                          ", a directory others can write to without the sticky bit; the file "
+                          "is treated as missing\n"
+                          "warning: " +
+                          countersPath_.string() +
+                          ": cannot be opened: Too many open files; the file is treated as "
+                          "missing\n")
+      << "once per file and reason, however many requests met it";
+}
+
+// A local user repoints a link between a safe file and one the rule refuses while a
+// manager reads: what is judged must be what was opened.
+TEST_F(FilesTest, ALinkRepointedDuringRequestsNeverServesTheRefusedFile) {
+  const std::string oid = "1.3.6.1.4.1.15.1.0";
+  const fs::path safe = dir_ / "safe";
+  const fs::path open = dir_ / "open";
+  fs::create_directory(safe);
+  fs::create_directory(open);
+  ASSERT_EQ(chmod(open.c_str(), 0777), 0);
+  WriteFile(safe / "counters.ini", Row(oid, "safe"));
+  WriteFile(open / "counters.ini", Row(oid, "refused"));
+  fs::create_symlink(safe / "counters.ini", countersPath_);
+  WriteRegistry({"\"counters\"=\"" + countersPath_.string() + "\""});
+  ASSERT_EQ(LoadAndInit(), TRUE);
+
+  testing::internal::CaptureStderr();
+  std::atomic<bool> stop{false};
+  std::thread flipper([&] {
+    const fs::path next = dir_ / "next.lnk";
+    for (bool toOpen = true; !stop.load(); toOpen = !toOpen) {
+      fs::create_symlink((toOpen ? open : safe) / "counters.ini", next);
+      fs::rename(next, countersPath_);
+    }
+  });
+  int served = 0;
+  int refused = 0;
+  int missing = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+  while (std::chrono::steady_clock::now() < end) {
+    const std::string value = GetValue(oid);
+    if (value == "OCTET STRING \"safe\"") {
+      ++served;
+    } else if (value == "error 3") {
+      ++missing;
+    } else {
+      ++refused;
+    }
+  }
+  stop.store(true);
+  flipper.join();
+  testing::internal::GetCapturedStderr();
+  RecordProperty("served", served);
+  RecordProperty("treated_as_missing", missing);
+  EXPECT_EQ(refused, 0) << served << " served, " << missing << " treated as missing";
+  EXPECT_GT(served, 0);
+  EXPECT_GT(missing, 0) << "the link never pointed at the refused file during a request";
+}
+
+// The file renamed over between the bindings of one request: both come from one version.
+TEST_F(FilesTest, ARequestIsAnsweredFromOneVersionOfTheFile) {
+  const std::string first = "1.3.6.1.4.1.15.1.0";
+  const std::string second = "1.3.6.1.4.1.15.2.0";
+  auto version = [&](int n) {
+    return Row(first, "v" + std::to_string(n)) + Row(second, "v" + std::to_string(n));
+  };
+  ServeQuietly(version(0));
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    const fs::path next = dir_ / "next.ini";
+    for (int n = 1; !stop.load(); ++n) {
+      WriteFile(next, version(n));
+      fs::rename(next, countersPath_);
+    }
+  });
+  int answered = 0;
+  int mixed = 0;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  for (bool walk = false; std::chrono::steady_clock::now() < end; walk = !walk) {
+    Bindings bindings(walk ? std::vector<std::string>{"1.3.6.1.4.1.15", first}
+                           : std::vector<std::string>{first, second});
+    if (walk) {
+      GetNext(bindings);
+    } else {
+      Get(bindings);
+    }
+    if (errorStatus_ != SNMP_ERRORSTATUS_NOERROR) continue;
+    ++answered;
+    if (bindings.Value(0) != bindings.Value(1)) ++mixed;
+  }
+  stop.store(true);
+  writer.join();
+  RecordProperty("answered", answered);
+  EXPECT_GT(answered, 100);
+  EXPECT_EQ(mixed, 0) << "of " << answered << " answers";
 }
 
 }  // namespace
