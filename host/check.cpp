@@ -281,6 +281,17 @@ int Check::Run(const std::string& agentPath) {
     return 1;
   }
   out_ << "agent " << agent->Path() << " started\n";
+  // The agent starts without them; every request until they can be read fails.
+  if (configuration_.countersVerdict.kind == FileVerdict::Kind::Unreadable) {
+    Fail("counters file " + MappedPath(configuration_.counters) + ": " +
+             configuration_.countersVerdict.Text(),
+         {});
+  }
+  if (configuration_.trapsVerdict.kind == FileVerdict::Kind::Unreadable) {
+    Fail(
+        "trap file " + MappedPath(configuration_.traps) + ": " + configuration_.trapsVerdict.Text(),
+        {});
+  }
   WalkRows(*agent, registration.region);
   CheckTraps(*agent, registration);
   out_ << "check: " << answered_ << " answered, " << failed_ << " failed" << std::endl;

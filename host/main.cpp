@@ -15,6 +15,7 @@
 #include "host/options.h"
 #include "host/privileges.h"
 #include "host/service_loop.h"
+#include "host/working_directory.h"
 
 namespace exthost {
 namespace {
@@ -47,8 +48,13 @@ int main(int argc, char** argv) {
   EnsureStandardDescriptors();
   ReturnLargeBuffersToTheSystem();
   try {
-    if (options.check) return RunCheck(options, std::cout);
+    WorkFromRoot(options);
     const Account account = ResolveAccount(options.user, options.group);
+    if (options.check) {
+      // As the service runs the agent: what its user cannot read, the check cannot either.
+      DropPrivileges(account);
+      return RunCheck(options, std::cout);
+    }
     std::optional<Background> background;
     if (!options.foreground) background.emplace(Background::Detach());
     return RunService(options, account, background);

@@ -83,7 +83,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
 std::string UsageText() {
   return "usage: snmp-exthost [-f] [-a AGENT] [-c FILE]... [-p PIDFILE] [-u USER] [-g GROUP]\n"
          "                    [-x SOCKET] [-L e|o|f FILE|s FACILITY]... [ADDRESS...]\n"
-         "       snmp-exthost --check [-a AGENT]\n"
+         "       snmp-exthost --check [-a AGENT] [-u USER] [-g GROUP]\n"
          "       snmp-exthost -h|--help|-v|--version\n"
          "  -f             stay in the foreground\n"
          "  -a AGENT       extension agent library (default: the installed libquillon.so)\n"
@@ -94,13 +94,15 @@ std::string UsageText() {
          "  -x SOCKET      run as an AgentX subagent of the snmpd listening on SOCKET\n"
          "  -L WHERE       where to log, as snmpd's -L (default: standard error in the\n"
          "                 foreground, syslog in the background)\n"
-         "  --check        load the agent, read each row of its region and each trap binding\n"
-         "                 once, print what each answers; exit 0 when all answer, 1 otherwise\n"
+         "  --check        load the agent (as USER and GROUP when given), read each row of its\n"
+         "                 region and each trap binding once, print what each answers; exit 0\n"
+         "                 when all answer, 1 otherwise\n"
          "  -h, --help     print this text and exit\n"
          "  -v, --version  print the version and exit\n"
          "  ADDRESS        listening address such as udp:127.0.0.1:1161 (default\n"
          "                 udp:127.0.0.1:1161, with read-only community public for 127.0.0.1\n"
          "                 when no -c is given)\n"
+         "It works in /: a relative path in the agent's configuration is taken from /.\n"
          "SIGHUP reads the -c files again and reloads the agent; SIGTERM and SIGINT stop.\n";
 }
 

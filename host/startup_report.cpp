@@ -38,10 +38,13 @@ std::string Shown(const platform::posix::RegValueData& value) {
   return "a value of registry type " + std::to_string(value.type);
 }
 
-std::string PathLine(const std::string& path) {
+std::string PathLine(const std::string& path, FileVerdict& verdict) {
   const std::string local = MappedPath(path);
-  const std::string mapped = local == path ? "" : " -> " + local;
-  return mapped + ": " + JudgeServiceFile(local).Text();
+  std::string mapped = local == path ? "" : " -> " + local;
+  const std::string written = platform::LocalPath(path);
+  if (written.empty() || written.front() != '/') mapped += " (a relative path is taken from /)";
+  verdict = JudgeServiceFile(local);
+  return mapped + ": " + verdict.Text();
 }
 
 // One value of the agent's key, explained, and taken into the settings as the agent
@@ -57,7 +60,8 @@ std::string Explain(const std::string& name, const platform::posix::RegValueData
     if (name == "debug") configuration.debug = text;
     if (name == "counters") configuration.counters = text;
     if (name == "traps") configuration.traps = text;
-    if (name == "counters" || name == "traps") return shown + PathLine(text);
+    if (name == "counters") return shown + PathLine(text, configuration.countersVerdict);
+    if (name == "traps") return shown + PathLine(text, configuration.trapsVerdict);
     if (name == "debug") {
       if (text != "1") return shown + " (debug log off; \"1\" switches it on)";
       return shown + " (debug log " + MappedPath(lib::kDebugLogPath) + ")";
@@ -89,7 +93,12 @@ void ReadKey(const platform::posix::RegTree& tree, AgentConfiguration& configura
 
 }  // namespace
 
-std::string MappedPath(const std::string& path) { return platform::LocalPath(path); }
+// The service works in /, as daemons do, so a relative path is taken from there.
+std::string MappedPath(const std::string& path) {
+  std::string local = platform::LocalPath(path);
+  if (!local.empty() && local.front() != '/') local.insert(0, "/");
+  return local;
+}
 
 AgentConfiguration ReadAgentConfiguration() {
   AgentConfiguration configuration;

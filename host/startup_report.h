@@ -24,6 +24,9 @@ struct AgentConfiguration {
   std::string debug = "0";
   std::string counters;
   std::string traps;
+  // What the agent's reader makes of them, as the service's user, now.
+  FileVerdict countersVerdict;
+  FileVerdict trapsVerdict;
   int32_t trapDelayMs = 15000;
 };
 
@@ -33,7 +36,8 @@ AgentConfiguration ReadAgentConfiguration();
 // The report, one line per element, without line ends.
 std::vector<std::string> DescribeAgentConfiguration(const AgentConfiguration& configuration);
 
-// A path as the configuration writes it (drive letters included) on this machine.
+// A path as the configuration writes it (drive letters included) on this machine; a
+// relative one is taken from /, where the service works.
 std::string MappedPath(const std::string& path);
 
 }  // namespace exthost
