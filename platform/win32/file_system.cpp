@@ -48,45 +48,47 @@ class FileHandle {
   HANDLE handle_;
 };
 
-// The checks and the read; fills file.refusal when the file is not to be used.
+void Refuse(ConfigFile& file, std::string why) {
+  file.status = ConfigFile::kRefused;
+  file.refusal = std::move(why);
+}
+
+void Fail(ConfigFile& file, std::string why) {
+  file.status = ConfigFile::kFailed;
+  file.refusal = std::move(why);
+}
+
+// The checks and the read. The identity is that of the opened file: a file that could
+// not be opened (a sharing violation, a denied access) has none, so nothing of the
+// failed attempt can be taken for the file's state later.
 void ReadChecked(const std::string& path, ConfigFile& file) {
-  if (!IdentifyFile(path, file.identity)) return;
+  FileIdentity examined;
+  if (!IdentifyFile(path, examined)) return;  // nothing there, or a directory
   FileHandle handle(CreateFileA(path.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (handle.get() == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (!IsMissing(error)) file.refusal = "cannot be opened: error " + std::to_string(error);
+    if (!IsMissing(error)) Fail(file, "cannot be opened: error " + std::to_string(error));
     return;
   }
-  if (GetFileType(handle.get()) != FILE_TYPE_DISK) {
-    file.refusal = "not a regular file";
-    return;
-  }
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK) return Refuse(file, "not a regular file");
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.get(), &info)) {
-    file.refusal = "cannot be examined: error " + std::to_string(GetLastError());
-    return;
+    return Fail(file, "cannot be examined: error " + std::to_string(GetLastError()));
   }
   file.identity.size = Size(info.nFileSizeHigh, info.nFileSizeLow);
   file.identity.modified = Ticks(info.ftLastWriteTime);
   file.identity.changed = Ticks(info.ftCreationTime);
-  if (file.identity.size > kConfigFileLimit) {
-    file.refusal = "larger than 64 MiB";
-    return;
-  }
+  if (file.identity.size > kConfigFileLimit) return Refuse(file, "larger than 64 MiB");
   char chunk[65536];
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr)) {
-      file.refusal = "cannot be read: error " + std::to_string(GetLastError());
-      return;
+      return Fail(file, "cannot be read: error " + std::to_string(GetLastError()));
     }
     if (got == 0) break;
-    if (file.bytes.size() + got > kConfigFileLimit) {
-      file.refusal = "larger than 64 MiB";
-      return;
-    }
+    if (file.bytes.size() + got > kConfigFileLimit) return Refuse(file, "larger than 64 MiB");
     file.bytes.append(chunk, got);
   }
   file.status = ConfigFile::kRead;
@@ -138,10 +140,7 @@ bool IdentifyFile(const std::string& path, FileIdentity& identity) {
 ConfigFile ReadConfigFile(const std::string& path) {
   ConfigFile file;
   ReadChecked(LocalPath(path), file);
-  if (!file.refusal.empty()) {
-    file.status = ConfigFile::kRefused;
-    file.bytes.clear();
-  }
+  if (!file.refusal.empty()) file.bytes.clear();
   file.settled = Settled(file.identity);
   return file;
 }

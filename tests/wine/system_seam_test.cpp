@@ -88,6 +88,24 @@ TEST_F(Files, ConfigFilesAreReadWholeAndTheirIdentityFollowsEachChange) {
   EXPECT_FALSE(platform::IdentifyFile(dir_.string(), after));
 }
 
+// A file another program holds without sharing fails for that moment only: nothing of
+// the failed attempt may stand for the file afterwards.
+TEST_F(Files, AFileHeldExclusivelyFailsWithoutAnIdentityAndIsReadOnceReleased) {
+  const std::string file = (dir_ / "held.ini").string();
+  std::ofstream(file, std::ios::binary) << "[a]\n";
+  HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const platform::ConfigFile failed = platform::ReadConfigFile(file);
+  CloseHandle(held);
+  EXPECT_EQ(failed.status, platform::ConfigFile::kFailed);
+  EXPECT_EQ(failed.refusal, "cannot be opened: error " + std::to_string(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(failed.identity, platform::FileIdentity{});
+  const platform::ConfigFile read = platform::ReadConfigFile(file);
+  EXPECT_EQ(read.status, platform::ConfigFile::kRead);
+  EXPECT_NE(read.identity, platform::FileIdentity{});
+}
+
 TEST_F(Files, AppendCreatesThenAppendsAndNamesTheFailure) {
   const std::string log = (dir_ / "log.txt").string();
   EXPECT_EQ(platform::AppendToFile(log, "one\r\n"), 0u);
