@@ -17,6 +17,7 @@
 
 #include "platform/path.h"
 #include "platform/posix/snmpapi/warned_files.h"
+#include "platform/posix/user_name.h"
 #include "platform/posix/utf16.h"
 
 namespace platform {
@@ -60,7 +61,7 @@ std::string Octal(unsigned mode) {
 bool TrustedOwner(uid_t owner) { return owner == 0 || owner == geteuid(); }
 
 std::string ForeignOwner(uid_t owner) {
-  return "owned by user " + std::to_string(owner) + ", neither root nor the service's user";
+  return "owned by user " + posix::UserWithName(owner) + ", neither root nor the service's user";
 }
 
 // Why the file itself lets someone else than root or the service's user change it.

@@ -71,7 +71,7 @@ TEST_F(FileVerdictTest, RefusesWhatTheAgentsReadersRefuse) {
     const std::string foreign = File("foreign.ini");
     ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
     EXPECT_EQ(JudgeServiceFile(foreign).Text(),
-              "refused: owned by user 65534, neither root nor the service's user");
+              "refused: owned by user 65534 (nobody), neither root nor the service's user");
   }
 }
 

@@ -114,7 +114,7 @@ TEST_F(ConfigFileTest, FilesOthersCanChangeAreRefused) {
   const std::string foreign = Write("foreign.ini", "x");
   if (geteuid() != 0) GTEST_SKIP() << "giving a file away needs root";
   ASSERT_EQ(chown(foreign.c_str(), 65534, static_cast<gid_t>(-1)), 0);
-  EXPECT_EQ(Outcome(foreign), "owned by user 65534, neither root nor the service's user");
+  EXPECT_EQ(Outcome(foreign), "owned by user 65534 (nobody), neither root nor the service's user");
 }
 
 TEST_F(ConfigFileTest, DirectoriesOthersCanWriteNeedTheStickyBit) {
@@ -170,14 +170,15 @@ TEST_F(ConfigFileTest, EveryDirectoryAndLinkOnTheWayAsWrittenAndAsResolvedMustBe
   ASSERT_EQ(chown(users.c_str(), 65534, static_cast<gid_t>(-1)), 0);
   EXPECT_EQ(Outcome((users / "c.ini").string()),
             "in " + users.string() +
-                ", a directory owned by user 65534, neither root nor the service's user")
+                ", a directory owned by user 65534 (nobody), neither root nor the service's user")
       << "its owner may swap the root-owned file for another";
   const fs::path theirs = dir_ / "theirs.ini";
   fs::create_symlink(safe, theirs);
   ASSERT_EQ(lchown(theirs.c_str(), 65534, static_cast<gid_t>(-1)), 0);
-  EXPECT_EQ(Outcome(theirs.string()), "through " + theirs.string() +
-                                          ", a link owned by user 65534, neither root nor the "
-                                          "service's user");
+  EXPECT_EQ(Outcome(theirs.string()),
+            "through " + theirs.string() +
+                ", a link owned by user 65534 (nobody), neither root nor the "
+                "service's user");
 }
 
 // A failure that passes (here the descriptor limit) is no verdict on the file.
