@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include "host/startup_report.h"
+#include "host/system_groups.h"
 
 namespace exthost {
 namespace {
@@ -32,6 +33,7 @@ AgentSession::AgentSession(const std::string& agentPath) : agent_(ExtensionAgent
   }
   region_.emplace(*agent_, registration_.region);
   region_->Register();
+  DefaultSysObjectId(registration_.region);
   if (registration_.trapEvent) traps_.emplace(*agent_, *registration_.trapEvent);
 }
 

@@ -11,9 +11,11 @@
 
 #include "host/background.h"
 #include "host/check.h"
+#include "host/install_layout.h"
 #include "host/memory_policy.h"
 #include "host/options.h"
 #include "host/privileges.h"
+#include "host/service_directories.h"
 #include "host/service_loop.h"
 #include "host/working_directory.h"
 
@@ -26,6 +28,11 @@ std::string ProgramDirectory() {
   if (length <= 0) return ".";
   const std::string program(path.data(), static_cast<size_t>(length));
   return program.substr(0, program.rfind('/'));
+}
+
+void Prepare(const std::string& directory, mode_t mode, const Account& account) {
+  const std::string problem = PrepareServiceDirectory(directory, mode, account);
+  if (!problem.empty()) std::cerr << "snmp-exthost: warning: " << problem << std::endl;
 }
 
 }  // namespace
@@ -44,17 +51,24 @@ int main(int argc, char** argv) {
     std::cout << (options.help ? UsageText() : VersionText());
     return 0;
   }
-  if (options.agentPath.empty()) options.agentPath = DefaultAgentPath(ProgramDirectory());
+  const std::string programDirectory = ProgramDirectory();
+  if (options.agentPath.empty()) options.agentPath = DefaultAgentPath(programDirectory);
+  // The same log and state whether systemd starts the service or a person does.
+  const InstallLayout layout = LayoutForProgram(programDirectory);
+  if (options.stateDirectory.empty()) options.stateDirectory = layout.stateDirectory;
+  const bool ownLog = DefaultDriveC(layout.logDirectory);
   EnsureStandardDescriptors();
   ReturnLargeBuffersToTheSystem();
   try {
     WorkFromRoot(options);
     const Account account = ResolveAccount(options.user, options.group);
+    if (ownLog) Prepare(layout.logDirectory, 0755, account);
     if (options.check) {
       // As the service runs the agent: what its user cannot read, the check cannot either.
       DropPrivileges(account);
       return RunCheck(options, std::cout);
     }
+    Prepare(options.stateDirectory, 0700, account);
     std::optional<Background> background;
     if (!options.foreground) background.emplace(Background::Detach());
     return RunService(options, account, background);

@@ -47,6 +47,11 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
       continue;
     }
     if (TakeFlag(word, options)) continue;
+    if (word == "--state-dir") {
+      if (i + 1 >= arguments.size()) throw UsageError("option --state-dir needs an argument");
+      options.stateDirectory = arguments[++i];
+      continue;
+    }
     if (word.starts_with("--")) throw UsageError("unknown option " + word);
     switch (word[1]) {
       case 'a':
@@ -82,7 +87,8 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
 
 std::string UsageText() {
   return "usage: snmp-exthost [-f] [-a AGENT] [-c FILE]... [-p PIDFILE] [-u USER] [-g GROUP]\n"
-         "                    [-x SOCKET] [-L e|o|f FILE|s FACILITY]... [ADDRESS...]\n"
+         "                    [-x SOCKET] [-L e|o|f FILE|s FACILITY]... [--state-dir DIR]\n"
+         "                    [ADDRESS...]\n"
          "       snmp-exthost --check [-a AGENT] [-u USER] [-g GROUP]\n"
          "       snmp-exthost -h|--help|-v|--version\n"
          "  -f             stay in the foreground\n"
@@ -94,6 +100,10 @@ std::string UsageText() {
          "  -x SOCKET      run as an AgentX subagent of the snmpd listening on SOCKET\n"
          "  -L WHERE       where to log, as snmpd's -L (default: standard error in the\n"
          "                 foreground, syslog in the background)\n"
+         "  --state-dir DIR\n"
+         "                 keep net-snmp's persistent state (engineID, engineBoots, SNMPv3\n"
+         "                 users) in DIR, created when missing (default: the install's\n"
+         "                 state directory, /var/lib/quillon for an install under /usr)\n"
          "  --check        load the agent (as USER and GROUP when given), read each row of its\n"
          "                 region and each trap binding once, print what each answers; exit 0\n"
          "                 when all answer, 1 otherwise\n"

@@ -23,6 +23,7 @@ struct Options {
   std::string pidFile;                   // -p; written once the service runs, removed at exit
   std::string user;                      // -u; run as this user once the listeners are open
   std::string group;                     // -g; and as this group
+  std::string stateDirectory;            // --state-dir; empty: the install's state directory
   bool help = false;                     // -h, --help
   bool version = false;                  // -v, --version
   bool check = false;                    // --check: read every row once and report

@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "host/agentx_link.h"
 #include "host/extension_agent.h"
 #include "host/net_snmp.h"
+#include "host/system_groups.h"
 
 namespace exthost {
 namespace {
@@ -54,13 +57,22 @@ void RememberDefaultAccess() {
   netsnmp_config_remember(access.data());
 }
 
+// net-snmp keeps the engine's identity (engineID, engineBoots) and SNMPv3 users in its
+// persistent files; they live in the service's state directory, whatever the environment
+// says. No configuration directory is searched (no snmpd.conf of the system): the
+// configuration is the -c files alone.
+void KeepStateIn(const std::string& directory) {
+  unsetenv("SNMPCONFPATH");
+  unsetenv("SNMP_PERSISTENT_FILE");
+  unsetenv("SNMP_PERSISTENT_DIR");
+  netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_PERSISTENT_DIR, directory.c_str());
+  netsnmp_ds_set_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_CONFIGURATION_DIR, "");
+}
+
 void SetUpConfiguration(const Options& options) {
   CheckConfigurationFiles(options.configFiles);
-  // Only the files named on the command line: no snmpd.conf of the system, no state
-  // files, no MIB modules (none is installed; trying prints "Cannot find module").
-  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
-  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_LOAD, 1);
-  netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DISABLE_PERSISTENT_SAVE, 1);
+  KeepStateIn(options.stateDirectory);
+  // No MIB modules: none is installed, and trying prints "Cannot find module".
   netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_DONT_LOG_TCPWRAPPERS_CONNECTS,
                          1);
   setenv("MIBS", "", 1);
@@ -97,6 +109,11 @@ SnmpService::SnmpService(const Options& options)
                           options.agentxSocket.c_str());
   }
   init_agent(kApplication);
+  if (subagent_) {
+    AcceptStandaloneDirectives();
+  } else {
+    RegisterSystemGroups();
+  }
   // init_agent sets its own default (15 s); an agentxPingInterval line still wins.
   if (subagent_) {
     netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL,
@@ -117,8 +134,11 @@ void SnmpService::Start() {
   if (netsnmp_ds_get_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS) == nullptr) {
     netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, kDefaultAddress);
   }
+  errno = 0;
   if (init_master_agent() != 0) {
-    throw AgentError("cannot listen on " + Endpoint());
+    const int reason = errno;
+    throw AgentError("cannot listen on " + Endpoint() +
+                     (reason != 0 ? std::string(": ") + std::strerror(reason) : ""));
   }
 }
 
@@ -126,6 +146,7 @@ void SnmpService::ServeOnce() { agent_check_and_process(1); }
 
 void SnmpService::Reconfigure() {
   CheckConfigurationFiles(configFiles_);
+  ForgetConfiguredSysObjectId();
   if (configFiles_.empty() && !subagent_) RememberDefaultAccess();
   update_config();
 }

@@ -21,6 +21,7 @@ void WorkFromRoot(Options& options) {
   }
   MakeAbsolute(options.agentPath, start);
   MakeAbsolute(options.pidFile, start);
+  MakeAbsolute(options.stateDirectory, start);
   for (std::string& file : options.configFiles) MakeAbsolute(file, start);
   if (chdir("/") != 0) throw UsageError("cannot change to /");
 }

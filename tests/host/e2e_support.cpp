@@ -212,9 +212,11 @@ int Process::Stop(int signal, std::chrono::milliseconds timeout) {
 namespace e2e {
 namespace {
 
-std::vector<std::string> HostCommand(const std::string& agent, int port,
+// Each host keeps net-snmp's state in its test's directory, unless the test names another.
+std::vector<std::string> HostCommand(const std::string& agent, const TempDir& dir, int port,
                                      std::vector<std::string> extra) {
-  std::vector<std::string> argv = {EXTHOST_PATH, "-f", "-Le", "-a", agent};
+  std::vector<std::string> argv = {
+      EXTHOST_PATH, "-f", "-Le", "-a", agent, "--state-dir", (dir / "net-snmp-state").string()};
   argv.insert(argv.end(), extra.begin(), extra.end());
   argv.push_back("udp:127.0.0.1:" + std::to_string(port));
   return argv;
@@ -225,7 +227,7 @@ std::vector<std::string> HostCommand(const std::string& agent, int port,
 Host::Host(const std::string& agent, const TempDir& dir, const Environment& environment,
            std::vector<std::string> extraArguments, int port)
     : port_(port != 0 ? port : FreeUdpPort()),
-      process_(HostCommand(agent, port_, std::move(extraArguments)), dir.Path(), "host",
+      process_(HostCommand(agent, dir, port_, std::move(extraArguments)), dir.Path(), "host",
                environment) {
   started_ = WaitFor(
                  [this] {

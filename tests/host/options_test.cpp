@@ -1,5 +1,7 @@
 #include "host/options.h"
 
+#include "host/install_layout.h"
+
 #include <gtest/gtest.h>
 
 namespace exthost {
@@ -53,6 +55,23 @@ TEST(ParseOptions, TakesNetSnmpsShortAndLongSwitchesOfTheAdministrator) {
        {std::vector<std::string>{"-u"}, {"-g"}, {"--checks"}, {"--user=snmp"}, {"-vx"}}) {
     EXPECT_THROW(ParseOptions(bad), UsageError) << bad.front();
   }
+}
+
+TEST(ParseOptions, StateDirectoryIsTheInstallsUnlessTheSwitchNamesOne) {
+  EXPECT_EQ(ParseOptions({"--state-dir", "/srv/state", "-f"}).stateDirectory, "/srv/state");
+  EXPECT_TRUE(ParseOptions({}).stateDirectory.empty());
+  EXPECT_THROW(ParseOptions({"--state-dir"}), UsageError);
+  EXPECT_NE(UsageText().find("--state-dir DIR"), std::string::npos);
+
+  // The package's /usr keeps them in the system's /var, never in snmpd's /var/lib/snmp;
+  // any other prefix below itself.
+  const InstallLayout system = LayoutForProgram("/usr/sbin");
+  EXPECT_EQ(system.stateDirectory, "/var/lib/quillon");
+  EXPECT_EQ(system.logDirectory, "/var/log/quillon");
+  const InstallLayout opt = LayoutForProgram("/opt/quillon/sbin");
+  EXPECT_EQ(opt.stateDirectory, "/opt/quillon/var/lib/quillon");
+  EXPECT_EQ(opt.logDirectory, "/opt/quillon/var/log/quillon");
+  EXPECT_EQ(LayoutForProgram("/usr/local/sbin").logDirectory, "/usr/local/var/log/quillon");
 }
 
 TEST(ParseOptions, AgentxSocketMakesASubagent) {

@@ -208,8 +208,12 @@ TEST_F(QuillonTest, AgentxSubagentServesTheRowsThroughSnmpd) {
                 dir.Path(), "snmpd", {{"MIBS", ""}});
   ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << snmpd.Out() << snmpd.Err();
 
-  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-x", socket}, dir.Path(),
-               "host", AgentEnvironment());
+  // The package's configuration, as its AgentX drop-in passes it: what only a standalone
+  // service reads (rocommunity, sysServices, ...) is taken without a warning.
+  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-c",
+                (fs::path(QUILLON_SOURCE_DIR) / "packaging" / "snmp-exthost.conf").string(),
+                "--state-dir", (dir / "state").string(), "-x", socket},
+               dir.Path(), "host", AgentEnvironment());
   const std::string target = "127.0.0.1:" + std::to_string(snmpdPort);
   RunResult walk;
   WaitFor(
@@ -221,6 +225,11 @@ TEST_F(QuillonTest, AgentxSubagentServesTheRowsThroughSnmpd) {
   ExpectExampleRows(walk.out);
   // A walk enters the region through its first row, as in the standalone service.
   EXPECT_EQ(walk.out.find("." + kBase + " = "), std::string::npos) << walk.out;
+  EXPECT_EQ(host.Err().find("Unknown token"), std::string::npos) << host.Err();
+  // The system group is the master's own, not the subagent's.
+  const RunResult objectId = Snmp("snmpget", {"-v2c", "-c", "public", target, "1.3.6.1.2.1.1.2.0"});
+  EXPECT_EQ(objectId.out.find("OID: ." + kBase + "\n"), std::string::npos) << objectId.out;
+  EXPECT_NE(objectId.out.find("OID: ."), std::string::npos) << objectId.out << objectId.err;
   EXPECT_EQ(host.Stop(SIGTERM), 0) << host.Err();
 }
 
