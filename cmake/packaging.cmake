@@ -15,7 +15,8 @@ install(CODE "
   SCRIPT ${QUILLON_PACKAGING_DIR}/install-system-files.cmake)
 install(FILES ${QUILLON_PACKAGING_DIR}/snmpd.conf.d/quillon.conf
         DESTINATION ${quillon_examples_share}/snmpd.conf.d)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${QUILLON_PACKAGING_DIR}/debian/copyright
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Manual pages, compressed as Debian installs them.
 find_program(GZIP gzip REQUIRED)
@@ -45,6 +46,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# useradd and groupadd for the service's user.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS passwd)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

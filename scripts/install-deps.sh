@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing, only those.
 #   install-deps.sh            what the build and every test need (the full set)
-#   install-deps.sh --runtime  what building and running the service on Linux needs: no cross
-#                              compilers, no test tools
+#   install-deps.sh --runtime  what building, packaging and running the service on Linux
+#                              needs: no cross compilers, no test tools
 set -euo pipefail
 
 runtime_packages=(
   cmake ninja-build g++
   libsnmp-dev snmp
+  dpkg-dev file
 )
 
 packages=(

@@ -2,13 +2,18 @@
 // the package installed for real (as root) answering a walk of its rows, its unit checked by
 // systemd-analyze, and removed again without a trace.
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -75,10 +80,13 @@ std::vector<std::string> ExampleRows() {
 // Serves `agent` with `exthost` and the registry `registry` on a free loopback port and
 // walks the base OID; the OIDs of the rows answered, with an INTEGER or a STRING each.
 std::vector<std::string> WalkedRows(const std::string& exthost, const std::string& agent,
-                                    const std::string& registry, const TempDir& dir) {
+                                    const std::string& registry, const TempDir& dir,
+                                    const std::vector<std::string>& switches = {}) {
   const int port = FreeUdpPort();
-  Process host({exthost, "-f", "-Le", "-a", agent, "udp:127.0.0.1:" + std::to_string(port)},
-               dir.Path(), "host", {{"QUILLON_REGISTRY", registry}});
+  std::vector<std::string> argv = {exthost, "-f", "-Le", "-a", agent};
+  argv.insert(argv.end(), switches.begin(), switches.end());
+  argv.push_back("udp:127.0.0.1:" + std::to_string(port));
+  Process host(argv, dir.Path(), "host", {{"QUILLON_REGISTRY", registry}});
   const bool serving = WaitFor(
       [&] { return host.Err().find("serving") != std::string::npos || !host.Running(); }, 10s);
   EXPECT_TRUE(serving && host.Running()) << host.Err();
@@ -121,7 +129,8 @@ TEST(Package, HoldsProgramsManPagesUnitAndRootOwnedConfigurationAsConffiles) {
         "/usr/share/man/man8/snmp-exthost.8.gz", "/usr/share/man/man1/ctrview.1.gz",
         "/usr/share/man/man5/quillon.5.gz", "/usr/share/quillon/examples/counters.ini",
         "/usr/share/quillon/examples/quillon.service.d/agentx.conf",
-        "/usr/share/quillon/examples/snmpd.conf.d/quillon.conf"}) {
+        "/usr/share/quillon/examples/snmpd.conf.d/quillon.conf", "/etc/logrotate.d/quillon",
+        "/usr/share/doc/quillon/copyright"}) {
     EXPECT_TRUE(contents.contains(path)) << path;
   }
   std::set<std::string> underEtc;
@@ -142,6 +151,7 @@ TEST(Package, HoldsProgramsManPagesUnitAndRootOwnedConfigurationAsConffiles) {
   EXPECT_EQ(std::set<std::string>(conffiles.begin(), conffiles.end()), underEtc);
   const std::string control = ControlFile(package, "control", dir);
   EXPECT_NE(control.find("libsnmp"), std::string::npos) << control;
+  EXPECT_NE(control.find("passwd"), std::string::npos) << control;
 }
 
 TEST(Package, ConfigurationHasDebugOffAndLinuxPathsAndTheUnitNamesTheInstalledPrograms) {
@@ -157,11 +167,33 @@ TEST(Package, ConfigurationHasDebugOffAndLinuxPathsAndTheUnitNamesTheInstalledPr
   EXPECT_EQ(ReadFile(dir / "etc/quillon/counters.ini"),
             ReadFile(kSource / "examples" / "counters.ini"));
 
+  // Started as root, it drops to quillon once listening; systemd makes its directories.
   const std::string unit = ReadFile(dir / "lib/systemd/system/quillon.service");
   EXPECT_NE(unit.find("\nExecStart=/usr/sbin/snmp-exthost -f -Le -a /usr/lib/quillon/libquillon.so "
-                      "-c /etc/quillon/snmp-exthost.conf\n"),
+                      "-c /etc/quillon/snmp-exthost.conf -u quillon -g quillon "
+                      "-p /run/quillon/snmp-exthost.pid\n"),
             std::string::npos)
       << unit;
+  for (const char* line : {"\nStateDirectory=quillon\n", "\nLogsDirectory=quillon\n",
+                           "\nRuntimeDirectory=quillon\n"}) {
+    EXPECT_NE(unit.find(line), std::string::npos) << line << unit;
+  }
+  EXPECT_EQ(unit.find("\nUser="), std::string::npos) << unit;
+  // The program's own default for c: is the unit's log directory.
+  EXPECT_EQ(unit.find("QUILLON_DRIVE_C"), std::string::npos) << unit;
+  const std::string agentx =
+      ReadFile(dir / "usr/share/quillon/examples/quillon.service.d/agentx.conf");
+  EXPECT_NE(agentx.find(" -u quillon -g quillon -p /run/quillon/snmp-exthost.pid -x "
+                        "/var/agentx/master\n"),
+            std::string::npos)
+      << agentx;
+  const std::string logrotate = ReadFile(dir / "etc/logrotate.d/quillon");
+  for (const char* line :
+       {"/var/log/quillon/log.txt {", "\tcopytruncate\n", "\tsu quillon quillon\n"}) {
+    EXPECT_NE(logrotate.find(line), std::string::npos) << line << logrotate;
+  }
+  EXPECT_NE(ReadFile(dir / "usr/share/doc/quillon/copyright").find("License: MIT"),
+            std::string::npos);
   EXPECT_NE(unit.find("\nEnvironment=QUILLON_REGISTRY=/etc/quillon/registry.reg\n"),
             std::string::npos)
       << unit;
@@ -186,6 +218,13 @@ TEST(PrefixInstall, KeepsEverythingBelowThePrefixServesTheRowsAndKeepsEditedConf
   }
   const std::string registry = ReadFile(prefix / "etc/quillon/registry.reg");
   EXPECT_EQ(RegistryValue(registry, "counters"), (prefix / "etc/quillon/counters.ini").string());
+  // No service user below a prefix: it runs as root and keeps log and state below it.
+  const std::string unit = ReadFile(prefix / "lib/systemd/system/quillon.service");
+  EXPECT_EQ(unit.find(" -u quillon"), std::string::npos) << unit;
+  EXPECT_EQ(unit.find("StateDirectory="), std::string::npos) << unit;
+  EXPECT_NE(ReadFile(prefix / "etc/logrotate.d/quillon")
+                .find((prefix / "var/log/quillon/log.txt {").string()),
+            std::string::npos);
   const fs::perms mode = fs::status(prefix / "etc/quillon/counters.ini").permissions();
   EXPECT_EQ(mode & (fs::perms::group_write | fs::perms::others_write), fs::perms::none);
 
@@ -246,35 +285,103 @@ class InstalledPackage {
   RunResult installed_;
 };
 
-// One test run at a time installs the package on this machine.
+constexpr const char* kLockFile = "/run/lock/quillon-package-test.lock";
+
+// One test run at a time installs the package on this machine; the lock file goes with the
+// lock. A run that waited on a file removed meanwhile takes the new one.
 class MachineLock {
  public:
-  MachineLock() : fd_(open("/run/lock/quillon-package-test.lock", O_CREAT | O_RDWR, 0600)) {
-    if (fd_ >= 0) flock(fd_, LOCK_EX);
+  MachineLock() {
+    for (;;) {
+      fd_ = open(kLockFile, O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+      if (fd_ < 0 || flock(fd_, LOCK_EX) != 0) return;
+      struct stat held {
+      }, named{};
+      if (fstat(fd_, &held) == 0 && stat(kLockFile, &named) == 0 && held.st_ino == named.st_ino &&
+          held.st_dev == named.st_dev) {
+        return;
+      }
+      close(fd_);
+    }
   }
   ~MachineLock() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ < 0) return;
+    unlink(kLockFile);
+    close(fd_);
   }
 
  private:
-  int fd_;
+  int fd_ = -1;
 };
 
+bool SystemTestsAsked() {
+  const char* asked = std::getenv("QUILLON_SYSTEM_TESTS");
+  return asked != nullptr && std::string(asked) == "1";
+}
+
+struct Account {
+  bool exists = false;
+  std::string home, shell;
+  uid_t user = 0;
+  gid_t group = 0;
+};
+
+Account SystemAccount(const std::string& name) {
+  Account account;
+  if (const passwd* entry = getpwnam(name.c_str())) {
+    account = {true, entry->pw_dir, entry->pw_shell, entry->pw_uid, entry->pw_gid};
+  }
+  return account;
+}
+
+// The engine's identity as the state directory keeps it ("oldEngineID 0x...").
+std::string StoredEngineId(const fs::path& stateDirectory) {
+  const std::regex line(R"(^oldEngineID (\S+)$)");
+  for (const std::string& text : Lines(ReadFile(stateDirectory / "snmp-exthost.conf"))) {
+    std::smatch match;
+    if (std::regex_match(text, match, line)) return match[1];
+  }
+  return {};
+}
+
 TEST(InstalledPackage, AnswersAWalkOfItsRowsPassesSystemdVerifyAndPurgesClean) {
-  if (geteuid() != 0) GTEST_SKIP() << "installing a package needs root";
+  if (!SystemTestsAsked()) {
+    GTEST_SKIP() << "installs and purges the real package: QUILLON_SYSTEM_TESTS=1 runs it";
+  }
+  ASSERT_EQ(geteuid(), 0u) << "QUILLON_SYSTEM_TESTS=1: installing the package needs root";
   const fs::path package = PackageFile();
   ASSERT_FALSE(package.empty()) << "no .deb in " << PACKAGE_DIR;
-  MachineLock lock;
+  std::optional<MachineLock> lock(std::in_place);
   if (Installed("quillon") || fs::exists("/etc/quillon")) {
     GTEST_SKIP() << "quillon is installed on this machine (or /etc/quillon exists): left alone";
   }
   {
     InstalledPackage installed(package);
     ASSERT_EQ(installed.Result().exitCode, 0) << installed.Result().out << installed.Result().err;
+    // The system user of the service, without login or home, and its directories.
+    const Account quillon = SystemAccount("quillon");
+    ASSERT_TRUE(quillon.exists);
+    EXPECT_LT(quillon.user, 1000u);
+    EXPECT_EQ(quillon.home, "/nonexistent");
+    EXPECT_EQ(quillon.shell, "/usr/sbin/nologin");
+    ASSERT_NE(getgrnam("quillon"), nullptr);
+    EXPECT_EQ(quillon.group, getgrnam("quillon")->gr_gid);
+    for (const char* directory : {"/var/lib/quillon", "/var/log/quillon"}) {
+      struct stat info {};
+      ASSERT_EQ(stat(directory, &info), 0) << directory;
+      EXPECT_EQ(info.st_uid, quillon.user) << directory;
+      EXPECT_EQ(info.st_gid, quillon.group) << directory;
+    }
+    // Served as the unit serves it: dropped to quillon, which keeps the engine's identity
+    // in the state directory.
     TempDir dir;
     EXPECT_EQ(WalkedRows("/usr/sbin/snmp-exthost", "/usr/lib/quillon/libquillon.so",
-                         "/etc/quillon/registry.reg", dir),
+                         "/etc/quillon/registry.reg", dir, {"-u", "quillon", "-g", "quillon"}),
               ExampleRows());
+    EXPECT_FALSE(StoredEngineId("/var/lib/quillon").empty());
+    struct stat state {};
+    ASSERT_EQ(stat("/var/lib/quillon/snmp-exthost.conf", &state), 0);
+    EXPECT_EQ(state.st_uid, quillon.user);
     if (fs::exists(SYSTEMD_ANALYZE_PATH)) {
       const RunResult verify = VerifyUnit("/lib/systemd/system/quillon.service", true);
       EXPECT_EQ(verify.exitCode, 0) << verify.out << verify.err;
@@ -282,11 +389,18 @@ TEST(InstalledPackage, AnswersAWalkOfItsRowsPassesSystemdVerifyAndPurgesClean) {
   }
   EXPECT_FALSE(Installed("quillon"));
   EXPECT_FALSE(fs::exists("/etc/quillon"));
+  EXPECT_FALSE(fs::exists("/etc/logrotate.d/quillon"));
+  EXPECT_FALSE(fs::exists("/var/lib/quillon"));
+  EXPECT_FALSE(fs::exists("/var/log/quillon"));
+  // A purge leaves the system user, as Debian's packages do.
+  EXPECT_TRUE(SystemAccount("quillon").exists);
   EXPECT_FALSE(fs::exists("/usr/sbin/snmp-exthost"));
   // The unit's enablement and the mask of a removed unit go with the purge.
   EXPECT_FALSE(fs::exists(fs::symlink_status("/etc/systemd/system/quillon.service")));
   EXPECT_FALSE(fs::exists(
       fs::symlink_status("/etc/systemd/system/multi-user.target.wants/quillon.service")));
+  lock.reset();
+  EXPECT_FALSE(fs::exists(kLockFile));
 }
 
 }  // namespace
