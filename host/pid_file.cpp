@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/user_name.h"
+
 namespace exthost {
 namespace {
 
@@ -37,7 +39,7 @@ std::string Mode(mode_t mode) {
 // it), or "" when nothing is wrong.
 std::string Verdict(const std::string& place, const struct stat& info, const Owners& owners) {
   if (!owners.Trusted(info.st_uid)) {
-    return place + " belongs to uid " + std::to_string(info.st_uid) +
+    return place + " belongs to user " + platform::posix::UserWithName(info.st_uid) +
            ", neither root nor the service's user";
   }
   if (S_ISDIR(info.st_mode) && (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 &&
@@ -127,7 +129,7 @@ PidFile::PidFile(std::string path, std::optional<uid_t> serviceUser) : path_(std
   // to, or another name of, a file that is not the service's.
   if (fstatat(directory_.Get(), name_.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
     if (!owners.Trusted(info.st_uid)) {
-      fail("a file of that name belongs to uid " + std::to_string(info.st_uid) +
+      fail("a file of that name belongs to user " + platform::posix::UserWithName(info.st_uid) +
            ", neither root nor the service's user");
     }
     if (unlinkat(directory_.Get(), name_.c_str(), 0) != 0) {

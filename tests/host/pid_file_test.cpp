@@ -77,7 +77,9 @@ TEST_F(PidFileTest, AFileLeftThereIsReplacedNeverWrittenThroughAndAnotherUsersIs
   chmod((shared / "theirs.pid").c_str(), 0666);
   ASSERT_EQ(chown((shared / "theirs.pid").c_str(), other_, other_), 0);
   const std::string refusal = Refusal(shared / "theirs.pid");
-  EXPECT_NE(refusal.find("belongs to uid " + std::to_string(other_)), std::string::npos) << refusal;
+  EXPECT_NE(refusal.find("belongs to user " + std::to_string(other_) + " (nobody)"),
+            std::string::npos)
+      << refusal;
   EXPECT_EQ(Read(shared / "theirs.pid"), "theirs\n");
 
   // A second name of a file of root's, and a link to one: the name is replaced, the file
@@ -102,7 +104,8 @@ TEST_F(PidFileTest, ADirectoryOrLinkOnTheWayThatAnotherUserControlsIsRefused) {
       << open;
   EXPECT_NE(Refusal(Directory("group", 0775) / "x.pid").find("(mode 0775)"), std::string::npos);
   const std::string owned = Refusal(Directory("owned", 0755, other_) / "x.pid");
-  EXPECT_NE(owned.find("owned belongs to uid " + std::to_string(other_)), std::string::npos)
+  EXPECT_NE(owned.find("owned belongs to user " + std::to_string(other_) + " (nobody)"),
+            std::string::npos)
       << owned;
   EXPECT_FALSE(fs::exists(dir_ / "open" / "x.pid"));
 
@@ -112,7 +115,9 @@ TEST_F(PidFileTest, ADirectoryOrLinkOnTheWayThatAnotherUserControlsIsRefused) {
   ASSERT_EQ(symlink(target.c_str(), (shared / "theirs").c_str()), 0);
   ASSERT_EQ(lchown((shared / "theirs").c_str(), other_, other_), 0);
   const std::string linked = Refusal(shared / "theirs" / "x.pid");
-  EXPECT_NE(linked.find("theirs belongs to uid"), std::string::npos) << linked;
+  EXPECT_NE(linked.find("theirs belongs to user " + std::to_string(other_) + " (nobody)"),
+            std::string::npos)
+      << linked;
   EXPECT_FALSE(fs::exists(target / "x.pid"));
 
   // Root's own link (as /var/run to /run), and the service user's own directory, serve.
