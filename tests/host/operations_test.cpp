@@ -212,8 +212,9 @@ TEST_F(OperationsTest, UserOptionDropsPrivilegesAfterTheListenerOpensAndCommands
   // A privileged port: only root can open it, so it was opened before the switch.
   const int port = 999;
   if (!PortIsFree(port)) GTEST_SKIP() << "udp:127.0.0.1:999 is taken";
-  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-u", "nobody", "-p",
-                pidFile.string(), "udp:127.0.0.1:" + std::to_string(port)},
+  Process host({EXTHOST_PATH, "--state-dir", (dir / "net-snmp-state").string(), "-f", "-Le", "-a",
+                QUILLON_AGENT_PATH, "-u", "nobody", "-p", pidFile.string(),
+                "udp:127.0.0.1:" + std::to_string(port)},
                dir.Path(), "host", AgentEnvironment());
   ASSERT_TRUE(
       WaitFor([&] { return host.Err().find("snmp-exthost: serving") != std::string::npos; }, 10s))
@@ -241,9 +242,17 @@ TEST_F(OperationsTest, UserOptionLeavesNoneOfTheGroupsTheServiceStartedWith) {
                 secret.string() + "\ntype=exec\n");
   WriteFile(dir / "quillon" / "traps.ini", "");
   const auto command = [&](const std::vector<std::string>& account, int port) {
-    std::vector<std::string> argv = {"/usr/bin/setpriv", "--groups", "0,4,6,42", "--",
-                                     EXTHOST_PATH,       "-f",       "-Le",      "-a",
-                                     QUILLON_AGENT_PATH};
+    std::vector<std::string> argv = {"/usr/bin/setpriv",
+                                     "--groups",
+                                     "0,4,6,42",
+                                     "--",
+                                     EXTHOST_PATH,
+                                     "-f",
+                                     "-Le",
+                                     "-a",
+                                     QUILLON_AGENT_PATH,
+                                     "--state-dir",
+                                     (dir / "net-snmp-state").string()};
     argv.insert(argv.end(), account.begin(), account.end());
     argv.push_back("udp:127.0.0.1:" + std::to_string(port));
     return argv;
@@ -306,8 +315,9 @@ TEST_F(OperationsTest, SubagentWaitsForALateMasterReconnectsAndStopsWithItCleanl
   WriteFile(dir / "lsan.supp", "leak:libnetsnmp.so\n");
   Environment environment = AgentEnvironment();
   environment["LSAN_OPTIONS"] = "suppressions=" + (dir / "lsan.supp").string();
-  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-x", socket}, dir.Path(),
-               "host", environment);
+  Process host({EXTHOST_PATH, "--state-dir", (dir / "net-snmp-state").string(), "-f", "-Le", "-a",
+                QUILLON_AGENT_PATH, "-x", socket},
+               dir.Path(), "host", environment);
   ASSERT_TRUE(WaitFor(
       [&] {
         return host.Err().find("snmp-exthost: waiting for the AgentX master at " + socket +

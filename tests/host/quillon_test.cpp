@@ -182,8 +182,10 @@ TEST_F(QuillonTest, WithoutArgumentsGoesToTheBackgroundOnLoopbackPort1161WithCom
   if (!PortIsFree(1161)) GTEST_SKIP() << "udp:127.0.0.1:1161 is taken";
   ConfigureExamples();
   const fs::path pidFile = dir / "host.pid";
-  const RunResult start = RunProgram(
-      {EXTHOST_PATH, "-a", QUILLON_AGENT_PATH, "-p", pidFile.string()}, AgentEnvironment(), 10s);
+  const RunResult start =
+      RunProgram({EXTHOST_PATH, "-a", QUILLON_AGENT_PATH, "-p", pidFile.string(), "--state-dir",
+                  (dir / "net-snmp-state").string()},
+                 AgentEnvironment(), 10s);
   ASSERT_EQ(start.exitCode, 0) << start.err;
   const pid_t daemon = static_cast<pid_t>(std::stol(ReadFile(pidFile)));
   struct Reaper {  // it left our process group: end it here whatever happens below

@@ -144,8 +144,9 @@ TEST_F(SafetyTest, AsAnAgentxSubagentHoldsOnlyItsConnectionToTheMaster) {
                  "udp:127.0.0.1:" + std::to_string(snmpdPort)},
                 dir.Path(), "snmpd", {{"MIBS", ""}});
   ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << snmpd.Err();
-  Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-x", socket}, dir.Path(),
-               "host", AgentEnvironment());
+  Process host({EXTHOST_PATH, "--state-dir", In("net-snmp-state"), "-f", "-Le", "-a",
+                QUILLON_AGENT_PATH, "-x", socket},
+               dir.Path(), "host", AgentEnvironment());
   const bool serving = WaitFor(
       [&] {
         return Snmp("snmpget", {"-v2c", "-c", "public", "127.0.0.1:" + std::to_string(snmpdPort),

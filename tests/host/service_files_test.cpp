@@ -126,7 +126,8 @@ TEST_F(ServiceFilesTest, RelativePathsAreTakenFromTheRootWhereverTheServiceStart
   WriteRegistry(fromRoot, "traps.ini");
   const std::string port = std::to_string(FreeUdpPort());
   Process host({"/usr/bin/env", "-C", (dir / "quillon").string(), EXTHOST_PATH, "-f", "-Le", "-a",
-                QUILLON_AGENT_PATH, "udp:127.0.0.1:" + port},
+                QUILLON_AGENT_PATH, "--state-dir", (dir / "net-snmp-state").string(),
+                "udp:127.0.0.1:" + port},
                dir.Path(), "host", AgentEnvironment());
   ASSERT_TRUE(
       WaitFor([&] { return host.Err().find("snmp-exthost: serving") != std::string::npos; }, 10s))
