@@ -1,5 +1,7 @@
 #include "agent/get_perf.h"
 
+#include <stdexcept>
+
 #include "agent/flags.h"
 #include "agent/limits.h"
 #include "agent/log.h"
@@ -42,12 +44,21 @@ std::string RunCommandRow(const std::string& commandLine) {
   std::string output;
   std::string error;
   std::string result;
-  if (lib::RunCommandCaptured(commandLine, kCommandTimeLimitMs, output, error)) {
+  const lib::CommandEnd end = lib::RunCommand(commandLine, kCommandTimeLimitMs, output, error);
+  if (end == lib::CommandEnd::kFinished) {
     result = lib::Trim(output);
   } else {
     Log("GetPerf: CreateProcess returned false");
   }
   if (!error.empty()) Log("GetPerf: CreateProcess returned an error: " + error);
+  // A command cut short has not given its value, and what it wrote before is no value
+  // either: the request fails instead of answering the row as one without a value.
+  if (end == lib::CommandEnd::kTimedOut) {
+    throw std::runtime_error("command ran past its time limit: " + commandLine);
+  }
+  if (end == lib::CommandEnd::kKilled) {
+    throw std::runtime_error("command killed before it finished: " + commandLine);
+  }
   return result;
 }
 

@@ -68,13 +68,13 @@ uint32_t PipeReader(TStoReadPipeThreadParam& param) {
   return 0;
 }
 
-bool RunCommandCaptured(const std::string& commandLine, uint32_t timeoutMs, std::string& output,
-                        std::string& error) {
+CommandEnd RunCommand(const std::string& commandLine, uint32_t timeoutMs, std::string& output,
+                      std::string& error) {
   output.clear();
   error.clear();
   platform::CapturedProcess started;
   if (platform::StartCapturedProcess(commandLine, started) != platform::StartResult::kStarted) {
-    return false;
+    return CommandEnd::kNotStarted;
   }
   TStoReadPipeThreadParam outputParam{started.output.get(), {}};
   TStoReadPipeThreadParam errorParam{started.error.get(), {}};
@@ -91,7 +91,13 @@ bool RunCommandCaptured(const std::string& commandLine, uint32_t timeoutMs, std:
   }
   output = std::move(outputParam.text);
   error = std::move(errorParam.text);
-  return endedInTime;
+  if (!endedInTime) return CommandEnd::kTimedOut;
+  return started.process->Killed() ? CommandEnd::kKilled : CommandEnd::kFinished;
+}
+
+bool RunCommandCaptured(const std::string& commandLine, uint32_t timeoutMs, std::string& output,
+                        std::string& error) {
+  return RunCommand(commandLine, timeoutMs, output, error) == CommandEnd::kFinished;
 }
 
 }  // namespace lib

@@ -21,9 +21,20 @@ constexpr size_t kMaxCapturedBytes = size_t{16} * 1024 * 1024;
 // always returns 0.
 uint32_t PipeReader(TStoReadPipeThreadParam& param);
 
-// Runs a command line with standard output and standard error captured. True when
-// the process started and ended within timeoutMs; at the time limit it is killed and
-// the texts hold what was collected; when it does not start both texts are empty.
+// How a command run ended.
+enum class CommandEnd {
+  kFinished,    // the process ended by itself within the time limit
+  kNotStarted,  // it could not be started; both texts are empty
+  kTimedOut,    // it ran past the time limit and was killed
+  kKilled,      // it was killed before it finished (the service stopping)
+};
+
+// Runs a command line with standard output and standard error captured. A process cut
+// short (timed out or killed) leaves in the texts what it had written.
+CommandEnd RunCommand(const std::string& commandLine, uint32_t timeoutMs, std::string& output,
+                      std::string& error);
+
+// The same; true only when the process ended by itself within timeoutMs.
 bool RunCommandCaptured(const std::string& commandLine, uint32_t timeoutMs, std::string& output,
                         std::string& error);
 

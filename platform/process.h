@@ -28,6 +28,11 @@ class ChildProcess {
   // Ends the process at once: on Windows TerminateProcess with exit code 1223;
   // on Linux SIGKILL to its whole process group, which it leads.
   virtual void Terminate() = 0;
+  // True once the process has ended because it was killed, not by itself. On Linux: by
+  // SIGKILL, which a stopping service and the time limit send, and the kernel when
+  // memory runs out. On Windows only the time limit ends a command, and its caller
+  // knows that already: false.
+  virtual bool Killed() const = 0;
 };
 
 struct CapturedProcess {

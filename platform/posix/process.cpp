@@ -138,11 +138,13 @@ class PosixChildProcess : public ChildProcess {
     // The child leads its own process group: whatever it started goes with it.
     kill(-pid_, SIGKILL);
     kill(pid_, SIGKILL);
-    int status = 0;
-    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
     }
     reaped_ = true;
+    killed_ = true;
   }
+
+  bool Killed() const override { return killed_; }
 
  private:
   // True once the process has ended and is reaped. A host that ignores SIGCHLD has
@@ -151,12 +153,15 @@ class PosixChildProcess : public ChildProcess {
     int status = 0;
     const pid_t result = waitpid(pid_, &status, WNOHANG);
     if (result == pid_ || (result < 0 && errno == ECHILD)) reaped_ = true;
+    // Without a status (ECHILD) nothing says that it was killed.
+    if (result == pid_) killed_ = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
     return reaped_;
   }
 
   pid_t pid_;
   UniqueFd exitFd_;  // a pidfd, readable once the process has ended
   bool reaped_ = false;
+  bool killed_ = false;
 };
 
 class SpawnSetup {

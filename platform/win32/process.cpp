@@ -84,6 +84,8 @@ class Win32ChildProcess : public ChildProcess {
 
   void Terminate() override { TerminateProcess(process_.Get(), kTerminatedExitCode); }
 
+  bool Killed() const override { return false; }
+
  private:
   UniqueHandle process_;
   UniqueHandle thread_;

@@ -49,6 +49,22 @@ TEST_F(ValueTest, CommandThatDoesNotStartHasNoValue) {
   EXPECT_EQ(RowLines().at(1), "GetPerf: CreateProcess returned false");
 }
 
+TEST_F(ValueTest, CommandKilledBeforeItFinishedFailsTheRequest) {
+  // SIGKILL, as a stopping service ends the commands it waits on; what the command wrote
+  // before is no value.
+  const std::string command = R"(sh -c "echo partial; kill -KILL $$")";
+  Serve(CommandRow(command));
+  EXPECT_EQ(GetRow(), "error 5");
+  EXPECT_EQ(RowLines(),
+            (Lines{"GetPerf: executing " + command, "GetPerf: CreateProcess returned false",
+                   "SnmpExtensionQuery: command killed before it finished: " + command}));
+  Bindings next({"1.3.6.1.4.1.15"});
+  EXPECT_EQ(GetNext(next), TRUE);
+  EXPECT_EQ(errorStatus_, SNMP_ERRORSTATUS_GENERR);
+  EXPECT_EQ(next.Name(0), "1.3.6.1.4.1.15");
+  EXPECT_EQ(next.Value(0), "NULL");
+}
+
 TEST_F(ValueTest, ExecWithoutCommandStartsNothing) {
   Serve("[1.3.6.1.4.1.15.1.0]\r\ntype=exec\r\n");
   EXPECT_EQ(GetRow(), "error 3");

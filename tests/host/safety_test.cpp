@@ -239,7 +239,7 @@ TEST_F(SafetyTest, BulkWalkOverRowsTooBigForOneResponseGetsEveryRow) {
   }
 }
 
-TEST_F(SafetyTest, SigtermWhileACommandBlocksEndsTheHostWithinFiveSeconds) {
+TEST_F(SafetyTest, SigtermWhileACommandBlocksEndsTheHostWithinFiveSecondsAndFailsTheRequest) {
   const std::vector<std::string> blocked = {"sleep", "59.75"};
   Rows(CommandRow("1.0", "sleep 59.75"));
   Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
@@ -256,6 +256,11 @@ TEST_F(SafetyTest, SigtermWhileACommandBlocksEndsTheHostWithinFiveSeconds) {
   EXPECT_EQ(status, 0) << host.Program().Err();
   EXPECT_LT(took, std::chrono::seconds(5));
   EXPECT_TRUE(WaitFor([&] { return ProcessesRunning(blocked).empty(); }, 2s));
+  // The ended command gave no value: the row is not answered as one that has none.
+  ASSERT_TRUE(WaitFor([&] { return !get.Running(); }, 5s));
+  const std::string answer = get.Out() + get.Err();
+  EXPECT_EQ(answer.find("badValue"), std::string::npos) << answer;
+  EXPECT_NE(answer.find("(genError)"), std::string::npos) << answer;
 }
 
 TEST_F(SafetyTest, RetransmissionsOfASlowRequestRunItsCommandOnce) {

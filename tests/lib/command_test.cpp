@@ -169,9 +169,30 @@ TEST(EndRunningCommands, EndsARunningCommandAndWhatItStartedSoTheRunReturns) {
   const CommandRun run = RunCommand(R"(sh -c "sleep 60 & echo $!; sleep 60")", 120000);
   stopper.join();
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+  EXPECT_FALSE(run.result) << "a command ended by the stop did not finish";
   ASSERT_FALSE(run.output.empty());
   const std::string childPid = run.output.substr(0, run.output.find('\n'));
   EXPECT_TRUE(ProcessIsGone(childPid)) << "background child " << childPid << " survived";
+}
+
+TEST(RunCommand, SaysHowTheRunEnded) {
+  std::string output;
+  std::string error;
+  EXPECT_EQ(lib::RunCommand(R"(sh -c "echo out; exit 3")", 10000, output, error),
+            lib::CommandEnd::kFinished);
+  EXPECT_EQ(output, "out\n");
+  EXPECT_EQ(lib::RunCommand("quillon-no-such-program", 10000, output, error),
+            lib::CommandEnd::kNotStarted);
+  EXPECT_EQ(lib::RunCommand(R"(sh -c "echo partial; sleep 5")", 500, output, error),
+            lib::CommandEnd::kTimedOut);
+  EXPECT_EQ(output, "partial\n");
+  // Killed as a stopping service or the kernel kills it; a command that fails on its own
+  // is still a finished run.
+  EXPECT_EQ(lib::RunCommand(R"(sh -c "echo partial; kill -KILL $$")", 10000, output, error),
+            lib::CommandEnd::kKilled);
+  EXPECT_EQ(output, "partial\n");
+  EXPECT_EQ(lib::RunCommand(R"(sh -c "kill -TERM $$")", 10000, output, error),
+            lib::CommandEnd::kFinished);
 }
 
 TEST(RunCommandCaptured, LeavesNoDescriptorsOrZombies) {
