@@ -60,6 +60,36 @@ TEST_F(CounterTest, OperandThatIsNoIntegerFailsTheBinding) {
   EXPECT_EQ(LogLines().back(), "SnmpExtensionQuery: '=8' is not a valid integer value");
 }
 
+// A failure inside the handler leaves its binding untouched; answering it noError would
+// report a failure as success, so it is genErr, at its own position, and the other
+// bindings are still answered.
+TEST_F(CounterTest, FailureInsideTheHandlerIsGenErrAndLeavesTheBindingAsItCame) {
+  Serve(
+      "[1.3.6.1.4.1.15.1.0]\r\ncounter=two\r\ntype=string\r\n"
+      "[1.3.6.1.4.1.15.2.0]\r\ncounter=" +
+      std::string(kThreads) + "\r\nflag=norefresh,mult=8\r\n");
+  for (bool extended : {false, true}) {
+    Bindings get({"1.3.6.1.4.1.15.1.0", "1.3.6.1.4.1.15.2.0"});
+    EXPECT_EQ(extended ? agent_->QueryEx(SNMP_EXTENSION_GET, 0, get.List(), nullptr, &errorStatus_,
+                                         &errorIndex_)
+                       : Get(get),
+              TRUE);
+    EXPECT_EQ(errorStatus_, SNMP_ERRORSTATUS_GENERR);
+    EXPECT_EQ(errorIndex_, 2);
+    EXPECT_EQ(get.Value(0), "OCTET STRING \"two\"");
+    EXPECT_EQ(get.Name(1), "1.3.6.1.4.1.15.2.0");
+    EXPECT_EQ(get.Value(1), "NULL");
+  }
+  EXPECT_EQ(LogLines().back(), "SnmpExtensionQueryEx: '=8' is not a valid integer value");
+
+  Bindings next({"1.3.6.1.4.1.15.1.0"});
+  EXPECT_EQ(GetNext(next), TRUE);
+  EXPECT_EQ(errorStatus_, SNMP_ERRORSTATUS_GENERR);
+  EXPECT_EQ(errorIndex_, 1);
+  EXPECT_EQ(next.Name(0), "1.3.6.1.4.1.15.1.0");
+  EXPECT_EQ(next.Value(0), "NULL");
+}
+
 TEST_F(CounterTest, UnrepresentableResultsGiveNoValue) {
   EXPECT_EQ(Read(kThreads, "norefresh,div 0"), "error 3");
   EXPECT_TRUE(Logged("GetPerf: div by 0"));
