@@ -95,7 +95,10 @@ void AnswerEndOfView(const std::vector<netsnmp_request_info*>& pending) {
 }  // namespace
 
 RegionHandler::RegionHandler(ExtensionAgent& agent, Oid region)
-    : agent_(agent), region_(std::move(region)) {}
+    : agent_(agent),
+      region_(std::move(region)),
+      retransmits_(ForwardedByAMaster() ? RetransmitCache::kForwardedLifetime
+                                        : RetransmitCache::kLifetime) {}
 
 RegionHandler::~RegionHandler() {
   if (registration_ != nullptr) {
@@ -190,7 +193,10 @@ CachedAnswer RegionHandler::AnswerOnce(netsnmp_agent_request_info& requestInfo, 
   if (std::optional<CachedAnswer> earlier = retransmits_.Find(key, RetransmitCache::Clock::now())) {
     return std::move(*earlier);
   }
+  // What the answer cost is what the agent took: a command or a counter sample shows there.
+  const RetransmitCache::Clock::time_point start = RetransmitCache::Clock::now();
   answer.result = agent_.Query(phase, answer.bindings);
+  const RetransmitCache::Clock::time_point made = RetransmitCache::Clock::now();
   if (answer.result.errorStatus == kNoError) {
     const size_t limit = ResponseLimit(*requestInfo.asp);
     const size_t needed = ResponseBytesWithout(*requestInfo.asp, pending) +
@@ -204,7 +210,7 @@ CachedAnswer RegionHandler::AnswerOnce(netsnmp_agent_request_info& requestInfo, 
       answer.bindings.clear();  // what does not fit is not kept either
     }
   }
-  retransmits_.Store(key, answer, RetransmitCache::Clock::now());
+  retransmits_.Store(key, answer, made, made - start);
   return answer;
 }
 

@@ -39,15 +39,23 @@ void AppendBinding(std::string& key, const Binding& binding) {
 
 }  // namespace
 
+bool ForwardedByAMaster() {
+  return netsnmp_ds_get_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE) != 0;
+}
+
 std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
                           const std::vector<Binding>& bindings) {
   const netsnmp_pdu& message = session.orig_pdu != nullptr ? *session.orig_pdu : *session.pdu;
   std::string key;
   key.reserve(256);
-  Append(
-      key, message.transport_data,
-      message.transport_data != nullptr ? static_cast<size_t>(message.transport_data_length) : 0);
-  AppendNumber(key, message.reqid);
+  // From a master, the connection and the packet's ids are the master's, new for each
+  // forwarding of the same request.
+  if (!ForwardedByAMaster()) {
+    Append(
+        key, message.transport_data,
+        message.transport_data != nullptr ? static_cast<size_t>(message.transport_data_length) : 0);
+    AppendNumber(key, message.reqid);
+  }
   AppendNumber(key, message.version);
   AppendNumber(key, message.command);
   AppendNumber(key, message.errstat);   // a GETBULK's non-repeaters

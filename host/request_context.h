@@ -13,9 +13,15 @@
 
 namespace exthost {
 
+// True in the AgentX role: requests come from a master, which forwards a manager's
+// request under ids of its own and without the manager's address or request-id.
+bool ForwardedByAMaster();
+
 // One call of the agent for one message: its source address and port, its request-id,
 // the message itself, the phase and the bindings handed over in this pass (a GETBULK
-// makes one pass per repetition). A retransmission has the same key.
+// makes one pass per repetition). A retransmission has the same key. In the AgentX role
+// the key is what the master forwards without its ids: the request type, the context,
+// the bindings with their ranges and a GETBULK's counts.
 std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
                           const std::vector<Binding>& bindings);
 

@@ -25,14 +25,16 @@ std::optional<CachedAnswer> RetransmitCache::Find(const std::string& key, Clock:
   return found->second->answer;
 }
 
-void RetransmitCache::Store(std::string key, CachedAnswer answer, Clock::time_point now) {
-  DropExpired(now);
+void RetransmitCache::Store(std::string key, CachedAnswer answer, Clock::time_point made,
+                            Clock::duration took) {
+  if (took <= kWorthKeeping) return;
+  DropExpired(made);
   const size_t bytes = SizeOf(key, answer);
   if (bytes > kMaxBytes) return;
   while (!entries_.empty() && (entries_.size() >= kMaxEntries || bytes_ + bytes > kMaxBytes)) {
     DropOldest();
   }
-  entries_.push_back({std::move(key), std::move(answer), now, bytes});
+  entries_.push_back({std::move(key), std::move(answer), made, bytes});
   // A key kept already keeps its answer: the agent is called once per request.
   if (!byKey_.try_emplace(entries_.back().key, &entries_.back()).second) {
     entries_.pop_back();
@@ -61,7 +63,7 @@ size_t RetransmitCache::KeyHash::operator()(std::string_view key) const {
 }
 
 void RetransmitCache::DropExpired(Clock::time_point now) {
-  while (!entries_.empty() && now - entries_.front().stored >= kLifetime) DropOldest();
+  while (!entries_.empty() && now - entries_.front().stored >= lifetime_) DropOldest();
 }
 
 void RetransmitCache::DropOldest() {

@@ -102,10 +102,14 @@ CachedAnswer AnswerOf(std::string text) {
   return answer;
 }
 
+// What a command row or a counter sample costs; a constant row takes microseconds.
+constexpr std::chrono::milliseconds kExpensive{50};
+constexpr std::chrono::microseconds kCheap{300};
+
 TEST(RetransmitCache, GivesTheSameAnswerToTheSameKeyForFiveSeconds) {
   RetransmitCache cache;
   const Clock::time_point start = Clock::now();
-  cache.Store("source|id 7|message", AnswerOf("first"), start);
+  cache.Store("source|id 7|message", AnswerOf("first"), start, kExpensive);
   ASSERT_TRUE(cache.Find("source|id 7|message", start + std::chrono::milliseconds(4900)));
   EXPECT_EQ(cache.Find("source|id 7|message", start)->bindings[0].value.bytes, "first");
   EXPECT_FALSE(cache.Find("source|id 8|message", start));
@@ -113,22 +117,48 @@ TEST(RetransmitCache, GivesTheSameAnswerToTheSameKeyForFiveSeconds) {
   EXPECT_EQ(cache.Bytes(), 0u);
 }
 
+TEST(RetransmitCache, ForwardedRequestsMatchOnlyForAMoment) {
+  RetransmitCache cache(RetransmitCache::kForwardedLifetime);
+  const Clock::time_point start = Clock::now();
+  cache.Store("get|row", AnswerOf("first"), start, kExpensive);
+  EXPECT_TRUE(cache.Find(
+      "get|row", start + RetransmitCache::kForwardedLifetime - std::chrono::milliseconds(100)));
+  EXPECT_FALSE(cache.Find("get|row", start + RetransmitCache::kForwardedLifetime));
+}
+
+TEST(RetransmitCache, KeepsOnlyExpensiveAnswersSoAFloodOfCheapOnesCannotPushThemOut) {
+  RetransmitCache cache;
+  const Clock::time_point start = Clock::now();
+  cache.Store("constant row", AnswerOf("cheap"), start, kCheap);
+  EXPECT_FALSE(cache.Find("constant row", start));
+  cache.Store("command row", AnswerOf("expensive"), start, kExpensive);
+  // Four managers at full speed for the whole lifetime: thousands of other requests.
+  for (int i = 0; i < 40000; ++i) {
+    const Clock::time_point now = start + std::chrono::microseconds(100 * i);
+    cache.Store("cheap " + std::to_string(i), AnswerOf("cheap"), now, kCheap);
+  }
+  ASSERT_TRUE(cache.Find("command row", start + std::chrono::seconds(4)));
+  EXPECT_EQ(cache.Find("command row", start)->bindings[0].value.bytes, "expensive");
+}
+
 TEST(RetransmitCache, StaysWithinItsBoundsDroppingTheOldestFirst) {
   RetransmitCache cache;
   const Clock::time_point now = Clock::now();
   for (size_t i = 0; i < RetransmitCache::kMaxEntries + 10; ++i) {
-    cache.Store("key " + std::to_string(i), AnswerOf("small"), now);
+    cache.Store("key " + std::to_string(i), AnswerOf("small"), now, kExpensive);
   }
   EXPECT_FALSE(cache.Find("key 9", now));
   EXPECT_TRUE(cache.Find("key 10", now));
 
   const std::string large(RetransmitCache::kMaxBytes / 3, 'x');
-  for (int i = 0; i < 5; ++i) cache.Store("large " + std::to_string(i), AnswerOf(large), now);
+  for (int i = 0; i < 5; ++i) {
+    cache.Store("large " + std::to_string(i), AnswerOf(large), now, kExpensive);
+  }
   EXPECT_LE(cache.Bytes(), RetransmitCache::kMaxBytes);
   EXPECT_TRUE(cache.Find("large 4", now));
   EXPECT_FALSE(cache.Find("large 1", now));
 
-  cache.Store("too large", AnswerOf(std::string(RetransmitCache::kMaxBytes, 'x')), now);
+  cache.Store("too large", AnswerOf(std::string(RetransmitCache::kMaxBytes, 'x')), now, kExpensive);
   EXPECT_FALSE(cache.Find("too large", now));
   EXPECT_TRUE(cache.Find("large 4", now));
 }
