@@ -67,6 +67,15 @@ TEST(CommandRunner, EndsAProcessAtTheTimeLimit) {
   EXPECT_LT(elapsed, std::chrono::seconds(30));
 }
 
+TEST(CommandRunner, SaysWhetherTheProcessFinishedOrRanPastTheLimit) {
+  std::string output;
+  std::string error;
+  EXPECT_EQ(lib::RunCommand(ChildCommand("sleep 60000"), 500, output, error),
+            lib::CommandEnd::kTimedOut);
+  // A process that ends by itself finished, whatever its exit code.
+  EXPECT_EQ(lib::RunCommand("cmd /c exit 1223", 60000, output, error), lib::CommandEnd::kFinished);
+}
+
 TEST(CommandRunner, TheChildInheritsNothingButItsPipes) {
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE event = CreateEventA(&inheritable, TRUE, TRUE, nullptr);
