@@ -240,8 +240,9 @@ TEST_F(SafetyTest, BulkWalkOverRowsTooBigForOneResponseGetsEveryRow) {
 }
 
 TEST_F(SafetyTest, SigtermWhileACommandBlocksEndsTheHostWithinFiveSecondsAndFailsTheRequest) {
-  const std::vector<std::string> blocked = {"sleep", "59.75"};
-  Rows(CommandRow("1.0", "sleep 59.75"));
+  // Its own command line, which no other run of this test on the machine has.
+  const std::vector<std::string> blocked = {"sleep", "59." + std::to_string(getpid())};
+  Rows(CommandRow("1.0", blocked[0] + " " + blocked[1]));
   Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
   ASSERT_TRUE(host.Started()) << host.Program().Err();
   Process get({"/usr/bin/snmpget", "-v2c", "-c", "public", "-t", "90", "-r", "0", host.Target(),
