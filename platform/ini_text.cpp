@@ -1,7 +1,7 @@
 #include "platform/ini_text.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace platform {
@@ -52,9 +52,7 @@ IniText::IniText(std::string text) : text_(std::move(text)) {
   const std::string_view all = text_;
   size_t start = 0;
   while (start < all.size()) {
-    const char* newline =
-        static_cast<const char*>(std::memchr(all.data() + start, '\n', all.size() - start));
-    const size_t end = newline == nullptr ? all.size() : static_cast<size_t>(newline - all.data());
+    const size_t end = std::min(all.find_first_of("\r\n", start), all.size());
     const std::string_view line = Trim(all.substr(start, end - start), IsLineBlank);
     start = end + 1;
     if (line.starts_with('[')) {

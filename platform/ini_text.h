@@ -10,6 +10,7 @@
 namespace platform {
 
 // An INI file's text parsed the way GetPrivateProfileStringA reads it on Windows:
+// - a line ends at LF or at CR, so a file saved with CR line ends has its lines too;
 // - a section header is "[name]" after optional blanks; the name ends at the first
 //   ']' (or at the line end when there is none) and blanks inside the brackets are
 //   dropped; an entry is "key=value" with blanks around key and value dropped; a

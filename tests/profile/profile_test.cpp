@@ -81,6 +81,19 @@ TEST_F(ProfileTest, NamesIgnoreCaseAndBlanksAndQuotesAreDropped) {
             (std::vector<std::string>{"Counter", "type", "flag", "odd"}));
 }
 
+// A file saved with CR line ends, or with a CR left inside a line, has its lines as the
+// system reads them.
+TEST_F(ProfileTest, ACarriageReturnEndsALineAsALineFeedDoes) {
+  file_ = Write("[cr]\rk=v\rother=w\r[second]\rk=x\r");
+  EXPECT_EQ(List(nullptr, 100), (std::vector<std::string>{"cr", "second"}));
+  EXPECT_EQ(List("cr", 100), (std::vector<std::string>{"k", "other"}));
+  EXPECT_EQ(Get("second", "k"), "x");
+  file_ = Write("[s]\r\nk=a\rb=c\r\n[t]\rk=after a section\n");
+  EXPECT_EQ(Get("s", "k"), "a");
+  EXPECT_EQ(Get("s", "b"), "c");
+  EXPECT_EQ(Get("t", "k"), "after a section");
+}
+
 TEST_F(ProfileTest, AbsentKeysSectionsAndFilesGiveTheDefault) {
   file_ = Write("[s]\nk=v\n");
   EXPECT_EQ(Get("s", "missing", "fallback  "), "fallback");
