@@ -1,9 +1,9 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "agent/answer.h"
 #include "agent/get_perf.h"
@@ -11,29 +11,10 @@
 #include "agent/oid.h"
 #include "agent/profile_file.h"
 #include "agent/requests.h"
+#include "agent/row_order.h"
 #include "agent/state.h"
 
 namespace quillon {
-
-namespace {
-
-// The OID of the row after the request's: the first row for the base OID itself,
-// otherwise the row that follows, in file order, the first row named like the request.
-OidIds NextRow(const ProfileSnapshot& rows, const AsnObjectIdentifier& request,
-               const std::string& requestText) {
-  OidIds next;
-  if (request.idLength < kDefaultBaseOidLength) return next;
-  const std::vector<std::string_view>& sections = rows.SectionNames();
-  if (request.idLength == kDefaultBaseOidLength) {
-    if (!sections.empty()) string2oid(sections.front(), next);
-    return next;
-  }
-  const std::optional<size_t> at = rows.FirstPosition(requestText);
-  if (at && *at + 1 < sections.size()) string2oid(sections[*at + 1], next);
-  return next;
-}
-
-}  // namespace
 
 int32_t GetNextRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
   std::string str_result;
@@ -45,7 +26,10 @@ int32_t GetNextRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
     Log("comparemem=false");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
   }
-  OidIds next = NextRow(rows, binding.name, oidText);
+  const std::optional<std::string_view> nextRow =
+      SectionAfter(rows, std::span<const UINT>(binding.name.ids, binding.name.idLength), oidText);
+  OidIds next;
+  if (nextRow) string2oid(*nextRow, next);
   if (next.empty()) {
     Log("SNMP_ERRORSTATUS_NOSUCHNAME");
     return SNMP_ERRORSTATUS_NOSUCHNAME;

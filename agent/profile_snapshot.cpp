@@ -1,6 +1,7 @@
 #include "agent/profile_snapshot.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace quillon {
@@ -44,6 +45,13 @@ std::string ProfileSnapshot::Row::Value(std::string_view key) const {
   const std::string_view value =
       platform::IniText::Value(section_, key).value_or("").substr(0, kValueLimit);
   return std::string(value.substr(0, value.find('\0')));
+}
+
+std::shared_ptr<const ProfileSnapshot> ReadProfileSnapshot(const std::string& path) {
+  platform::ConfigFile file;
+  if (!path.empty()) file = platform::ReadConfigFile(path);
+  return std::make_shared<const ProfileSnapshot>(platform::ProfileTextOf(std::move(file.bytes)),
+                                                 file.status, std::move(file.refusal));
 }
 
 }  // namespace quillon

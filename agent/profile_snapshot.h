@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,5 +59,8 @@ class ProfileSnapshot {
   std::vector<std::string_view> names_;
   std::unordered_map<std::string_view, size_t> firstPosition_;
 };
+
+// The file at path (drive letters mapped) read and parsed once, as the agent reads it.
+std::shared_ptr<const ProfileSnapshot> ReadProfileSnapshot(const std::string& path);
 
 }  // namespace quillon

@@ -31,8 +31,35 @@ TEST_F(WalkTest, WalksInFileOrderFromTheBaseToTheEnd) {
   EXPECT_EQ(Next("1.3.6.1.4.1.15"), "1.3.6.1.4.1.15.5.0 = OCTET STRING \"five\"");
   EXPECT_EQ(Next("1.3.6.1.4.1.15.5.0"), "1.3.6.1.4.1.15.2.0 = OCTET STRING \"two\"");
   EXPECT_EQ(Next("1.3.6.1.4.1.15.2.0"), "error 2");
-  EXPECT_EQ(Next("1.3.6.1.4.1.15.5"), "error 2") << "an OID that names no row";
   EXPECT_EQ(Next("1.3.6.1.4.1.16"), "error 2");
+  EXPECT_EQ(LogLines().back(), "comparemem=false");
+}
+
+TEST_F(WalkTest, AnOidThatNamesNoRowAnswersTheRowWithTheSmallestOidAfterIt) {
+  Serve(Row("1.3.6.1.4.1.15.3.0", "three") + Row("1.3.6.1.4.1.15.2.2.0", "two-two") +
+        Row("1.3.6.1.4.1.15.2.1.0", "two-one") + Row("general", "word") +
+        "[1.3.6.1.4.1.15.2.9]\r\ncounter=echo ran\r\ntype=exec\r\n" +
+        Row("1.3.6.1.4.1.15.10.0", "ten"));
+  // A subtree walk: into the subtree by OID, then on in file order.
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.2"), "1.3.6.1.4.1.15.2.1.0 = OCTET STRING \"two-one\"");
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.2.1.0"), "error 5") << "on in file order, to \"general\"";
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.2.1"), "1.3.6.1.4.1.15.2.1.0 = OCTET STRING \"two-one\"");
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.2.2.0.7"), "1.3.6.1.4.1.15.2.9 = OCTET STRING \"ran\"");
+  // Sub-identifiers compare as numbers, not as text.
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.4"), "1.3.6.1.4.1.15.10.0 = OCTET STRING \"ten\"");
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.0.99"), "1.3.6.1.4.1.15.2.1.0 = OCTET STRING \"two-one\"");
+  ClearLog();
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.2.3"), "1.3.6.1.4.1.15.2.9 = OCTET STRING \"ran\"");
+  EXPECT_EQ(LogLines(), (Lines{"SnmpExtensionQuery, len:1", "PduType=SNMP_PDU_GETNEXT",
+                               "GetNextRequest:1.3.6.1.4.1.15.2.3(9)",
+                               "GetPerf: executing echo ran", "value=ran length=3",
+                               "Next OID: 1.3.6.1.4.1.15.2.9 idlength=9", "GetNextRequest OK"}))
+      << "only the answered row is read";
+  // After the last row and outside the region nothing changes.
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.10.0.1"), "error 2");
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.11"), "error 2");
+  EXPECT_EQ(LogLines().back(), "SNMP_ERRORSTATUS_NOSUCHNAME");
+  EXPECT_EQ(Next("1.3.6.1.4.1.16.2"), "error 2");
   EXPECT_EQ(LogLines().back(), "comparemem=false");
 }
 

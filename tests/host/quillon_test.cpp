@@ -103,6 +103,28 @@ TEST_F(QuillonTest, ExamplesWalkInFileOrderWithV1V2cAndBulk) {
   EXPECT_EQ(host.Program().Err().find("Cannot find module"), std::string::npos);
 }
 
+TEST_F(QuillonTest, SubtreeWalksListTheRowsUnderTheirOid) {
+  ConfigureExamples();
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  for (const std::string tool : {"snmpwalk", "snmpbulkwalk"}) {
+    const RunResult walk = Snmp(tool, {"-v2c", "-c", "public", host.Target(), kBase + ".2"});
+    EXPECT_EQ(walk.exitCode, 0) << tool << walk.err;
+    const std::vector<std::string> rows = WalkRows(walk.out);
+    ASSERT_EQ(rows.size(), 2u) << tool << walk.out;
+    EXPECT_TRUE(rows[0].starts_with("." + kBase + ".2.1.0 = STRING: ")) << rows[0];
+    EXPECT_TRUE(rows[1].starts_with("." + kBase + ".2.2.0 = STRING: ")) << rows[1];
+  }
+  const RunResult constants =
+      Snmp("snmpwalk", {"-v2c", "-c", "public", host.Target(), kBase + ".3"});
+  EXPECT_EQ(WalkRows(constants.out),
+            (std::vector<std::string>{
+                "." + kBase + ".3.1.0 = STRING: \"Example rows of the quillon SNMP agent\"",
+                "." + kBase + ".3.2.0 = INTEGER: 42"}));
+  const RunResult past = Snmp("snmpwalk", {"-v2c", "-c", "public", host.Target(), kBase + ".4"});
+  EXPECT_TRUE(WalkRows(past.out).empty()) << past.out;
+}
+
 TEST_F(QuillonTest, BaseOidAnswersTheIdentificationAndAMissingRowIsBadValueAtItsIndex) {
   ConfigureExamples();
   Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
