@@ -31,7 +31,7 @@ AgentSession::AgentSession(const std::string& agentPath) : agent_(ExtensionAgent
   } catch (const AgentError& error) {
     throw AgentError(error.what() + InitFailureReport());
   }
-  region_.emplace(*agent_, registration_.region);
+  region_.emplace(*agent_, registration_.region, ReadAgentConfiguration().counters);
   region_->Register();
   DefaultSysObjectId(registration_.region);
   if (registration_.trapEvent) traps_.emplace(*agent_, *registration_.trapEvent);

@@ -49,6 +49,8 @@ constexpr int32_t kNoSuchName = 2;
 constexpr int32_t kGenErr = 5;
 
 std::string OidToText(const Oid& oid);
+// "genErr", "badValue", ...
+std::string StatusName(int32_t status);
 bool OidStartsWith(const Oid& oid, const Oid& prefix);
 
 }  // namespace exthost

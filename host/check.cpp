@@ -6,20 +6,20 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <optional>
-#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "agent/row_order.h"
 #include "host/extension_agent.h"
 #include "host/startup_report.h"
 #include "lib/debug_log.h"
-#include "platform/profile.h"
 
 namespace exthost {
 namespace {
 
-constexpr uint32_t kScriptBuffer = 2048;
 constexpr int kTrapWaitMarginMs = 5000;
 
 // The lines the agent appends to its debug log between Mark() and Lines().
@@ -48,52 +48,6 @@ class DebugLogTail {
   std::string path_;
   size_t mark_ = 0;
 };
-
-std::vector<std::string> SectionNames(const std::string& file) {
-  for (uint32_t size = 65536;; size *= 4) {
-    std::vector<char> buffer(size, '\0');
-    const uint32_t used =
-        platform::ProfileString(nullptr, nullptr, "", buffer.data(), size, file.c_str());
-    if (used + 2 < size) {
-      std::vector<std::string> names;
-      for (const char* name = buffer.data(); *name != '\0'; name += names.back().size() + 1) {
-        names.emplace_back(name);
-      }
-      return names;
-    }
-  }
-}
-
-std::string Script(const std::string& file, const std::string& section) {
-  std::vector<char> buffer(kScriptBuffer, '\0');
-  platform::ProfileString(section.c_str(), "script", "", buffer.data(), kScriptBuffer,
-                          file.c_str());
-  return buffer.data();
-}
-
-std::optional<Oid> ParseOid(const std::string& text) {
-  Oid oid;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t dot = std::min(text.find('.', start), text.size());
-    const std::string part = text.substr(start, dot - start);
-    if (part.empty() || part.size() > 10 || part.find_first_not_of("0123456789") != part.npos) {
-      return std::nullopt;
-    }
-    const unsigned long long number = std::stoull(part);
-    if (number > UINT32_MAX) return std::nullopt;
-    oid.push_back(static_cast<uint32_t>(number));
-    start = dot + 1;
-  }
-  return oid;
-}
-
-std::string StatusName(int32_t status) {
-  static const char* const kNames[] = {"noError",  "tooBig",   "noSuchName",
-                                       "badValue", "readOnly", "genErr"};
-  if (status >= 0 && status < 6) return kNames[status];
-  return "error status " + std::to_string(status);
-}
 
 std::string Quoted(const std::string& bytes) {
   std::string text = "\"";
@@ -131,24 +85,30 @@ std::string ValueText(const Value& value) {
 
 class Check {
  public:
-  Check(std::ostream& out, const AgentConfiguration& configuration)
+  Check(std::ostream& out, const AgentConfiguration& configuration, bool waitForTrap)
       : out_(out),
         configuration_(configuration),
         log_(MappedPath(lib::kDebugLogPath)),
-        debugOn_(configuration.debug == "1") {}
+        debugOn_(configuration.debug == "1"),
+        waitForTrap_(waitForTrap) {}
 
   int Run(const std::string& agentPath);
 
  private:
   void Fail(const std::string& what, const std::vector<std::string>& debugLines);
-  void WalkRows(ExtensionAgent& agent, const Oid& region);
+  void CheckRows(ExtensionAgent& agent, const Oid& region);
+  void CheckRow(ExtensionAgent& agent, const Oid& region, const quillon::ProfileSnapshot& rows,
+                size_t position);
   void CheckTraps(ExtensionAgent& agent, const Registration& registration);
-  void ReportTrap(const std::optional<Trap>& trap, const std::vector<std::string>& debugLines);
+  void ListTrapBindings(const quillon::ProfileSnapshot& bindings);
+  void ReportTrap(const quillon::ProfileSnapshot& bindings, const std::optional<Trap>& trap,
+                  const std::vector<std::string>& debugLines);
 
   std::ostream& out_;
   const AgentConfiguration& configuration_;
   DebugLogTail log_;
   bool debugOn_;
+  bool waitForTrap_;
   int answered_ = 0;
   int failed_ = 0;
 };
@@ -159,56 +119,66 @@ void Check::Fail(const std::string& what, const std::vector<std::string>& debugL
   for (const std::string& line : debugLines) out_ << "       | " << line << "\n";
 }
 
-// A walk in the agent's own order. A failing row ends a manager's walk; here the walk
-// goes on after it, from the row the counters file names next.
-void Check::WalkRows(ExtensionAgent& agent, const Oid& region) {
+// Every row of the agent's own listing, asked once as a manager reaches it: with GETNEXT
+// from the row before it (from the region for the first), or, when a walk in file order
+// cannot get there that way, with GET of its OID. A manager's walk stops at a failing or
+// misplaced row; the check goes on to the next row of the listing.
+void Check::CheckRows(ExtensionAgent& agent, const Oid& region) {
   out_ << "rows of region " << OidToText(region) << ":\n";
   if (!debugOn_) {
     out_ << "  (the agent's debug log is off: set \"debug\"=\"1\" in its key to see the debug "
             "lines of failing rows)\n";
   }
-  const std::vector<std::string> sections = configuration_.counters.empty()
-                                                ? std::vector<std::string>{}
-                                                : SectionNames(configuration_.counters);
-  Oid asked = region;
-  std::set<Oid> seen;
-  for (size_t step = 0; step <= sections.size(); ++step) {
-    std::vector<Binding> bindings{Binding{asked, Value{}}};
-    log_.Mark();
-    const QueryResult result = agent.Query(Phase::GetNext, bindings);
-    const std::vector<std::string> debugLines = log_.Lines();
-    if (result.errorStatus == kNoSuchName) return;  // past the last row
-    if (result.errorStatus != kNoError) {
-      // The agent leaves the name as it was asked: the failing row is the next in the file.
-      std::optional<std::string> row;
-      if (asked == region && !sections.empty()) row = sections.front();
-      for (size_t i = 0; !row && i + 1 < sections.size(); ++i) {
-        if (sections[i] == OidToText(asked)) row = sections[i + 1];
-      }
-      Fail((row ? *row : "the row after " + OidToText(asked)) + ": " +
-               StatusName(result.errorStatus),
-           debugLines);
-      const std::optional<Oid> next = row ? ParseOid(*row) : std::nullopt;
-      if (!next) return;
-      asked = *next;
-      continue;
-    }
-    const Binding& answer = bindings.front();
-    if (!OidStartsWith(answer.name, region) || answer.name <= asked ||
-        !seen.insert(answer.name).second) {
-      Fail("GETNEXT on " + OidToText(asked) + " answered " + OidToText(answer.name) +
-               ", which is not a later OID in the region: a walk ends here (counters file out "
-               "of OID order?)",
-           debugLines);
-      return;
-    }
-    ++answered_;
-    out_ << "  " << OidToText(answer.name) << " = " << ValueText(answer.value) << "\n";
-    asked = answer.name;
-  }
+  const std::shared_ptr<const quillon::ProfileSnapshot> rows =
+      quillon::ReadProfileSnapshot(configuration_.counters);
+  if (rows->SectionNames().empty()) out_ << "  (no rows)\n";
+  for (size_t i = 0; i < rows->SectionNames().size(); ++i) CheckRow(agent, region, *rows, i);
 }
 
-void Check::ReportTrap(const std::optional<Trap>& trap,
+void Check::CheckRow(ExtensionAgent& agent, const Oid& region, const quillon::ProfileSnapshot& rows,
+                     size_t position) {
+  const std::vector<std::string_view>& names = rows.SectionNames();
+  const std::string name(names[position]);
+  Oid row;
+  if (!quillon::ParsePlainOid(name, row)) {
+    Fail(name +
+             ": the section name is not an OID in dotted decimal, so no manager can read "
+             "this row",
+         {});
+    return;
+  }
+  Oid previous = region;
+  const bool first = position == 0;
+  const bool afterOid = first || quillon::ParsePlainOid(names[position - 1], previous);
+  const std::optional<std::string_view> reached =
+      afterOid ? quillon::SectionAfter(rows, previous, OidToText(previous)) : std::nullopt;
+  const bool walked = reached && reached->data() == names[position].data();
+  if (!walked && !OidStartsWith(row, region)) {
+    Fail(name + ": outside the agent's region " + OidToText(region) + ", so no manager reaches it",
+         {});
+    return;
+  }
+  std::vector<Binding> bindings{Binding{walked ? previous : row, Value{}}};
+  log_.Mark();
+  const QueryResult result = agent.Query(walked ? Phase::GetNext : Phase::Get, bindings);
+  const std::vector<std::string> debugLines = log_.Lines();
+  if (result.errorStatus != kNoError) {
+    Fail(name + ": " + StatusName(result.errorStatus), debugLines);
+    return;
+  }
+  const Binding& answer = bindings.front();
+  if (walked && (!OidStartsWith(answer.name, region) || answer.name <= previous)) {
+    Fail("GETNEXT on " + OidToText(previous) + " answered " + OidToText(answer.name) +
+             ", which is not a later OID in the region: a walk ends here (counters file out "
+             "of OID order?)",
+         debugLines);
+    return;
+  }
+  ++answered_;
+  out_ << "  " << OidToText(answer.name) << " = " << ValueText(answer.value) << "\n";
+}
+
+void Check::ReportTrap(const quillon::ProfileSnapshot& bindings, const std::optional<Trap>& trap,
                        const std::vector<std::string>& debugLines) {
   // The debug lines of each script begin with its "executing" line.
   std::vector<std::vector<std::string>> runs;
@@ -216,10 +186,11 @@ void Check::ReportTrap(const std::optional<Trap>& trap,
     if (line.find(" , executing ") != std::string::npos) runs.emplace_back();
     if (!runs.empty()) runs.back().push_back(line);
   }
-  const std::vector<std::string> sections = SectionNames(configuration_.traps);
+  const std::vector<std::string_view>& sections = bindings.SectionNames();
   size_t run = 0;
   for (size_t i = 0; i < sections.size(); ++i) {
-    const std::string script = Script(configuration_.traps, sections[i]);
+    const std::string section(sections[i]);
+    const std::string script = bindings.Value(section, "script");
     std::vector<std::string> lines;
     if (!script.empty() && run < runs.size()) lines = runs[run++];
     const Binding* binding = trap && i < trap->bindings.size() ? &trap->bindings[i] : nullptr;
@@ -229,9 +200,9 @@ void Check::ReportTrap(const std::optional<Trap>& trap,
       ++answered_;
       out_ << "  " << OidToText(binding->name) << " = " << ValueText(binding->value) << "\n";
     } else if (script.empty()) {
-      Fail(sections[i] + ": no script", lines);
+      Fail(section + ": no script", lines);
     } else {
-      Fail(sections[i] + ": no value from script " + script, lines);
+      Fail(section + ": no value from script " + script, lines);
     }
   }
 }
@@ -248,6 +219,14 @@ void Check::CheckTraps(ExtensionAgent& agent, const Registration& registration) 
          {});
     return;
   }
+  const std::shared_ptr<const quillon::ProfileSnapshot> bindings =
+      quillon::ReadProfileSnapshot(configuration_.traps);
+  if (!waitForTrap_) {
+    out_ << "trap bindings of " << trapFile << " (trap_delay " << configuration_.trapDelayMs
+         << " ms; --check --traps waits for the agent's trap and shows their values):\n";
+    ListTrapBindings(*bindings);
+    return;
+  }
   const int waitMs = configuration_.trapDelayMs + kTrapWaitMarginMs;
   out_ << "trap bindings of " << trapFile << " (waiting up to " << waitMs / 1000
        << " s for the agent's trap timer, trap_delay " << configuration_.trapDelayMs
@@ -261,7 +240,19 @@ void Check::CheckTraps(ExtensionAgent& agent, const Registration& registration) 
   [[maybe_unused]] const ssize_t got = read(*registration.trapEvent, &signals, sizeof signals);
   log_.Mark();
   const std::optional<Trap> trap = agent.NextTrap();
-  ReportTrap(trap, log_.Lines());
+  ReportTrap(*bindings, trap, log_.Lines());
+}
+
+void Check::ListTrapBindings(const quillon::ProfileSnapshot& bindings) {
+  for (const std::string_view name : bindings.SectionNames()) {
+    const std::string section(name);
+    const std::string script = bindings.Value(section, "script");
+    if (script.empty()) {
+      Fail(section + ": no script", {});
+    } else {
+      out_ << "  " << section << ": script " << script << "\n";
+    }
+  }
 }
 
 int Check::Run(const std::string& agentPath) {
@@ -292,7 +283,7 @@ int Check::Run(const std::string& agentPath) {
         "trap file " + MappedPath(configuration_.traps) + ": " + configuration_.trapsVerdict.Text(),
         {});
   }
-  WalkRows(*agent, registration.region);
+  CheckRows(*agent, registration.region);
   CheckTraps(*agent, registration);
   out_ << "check: " << answered_ << " answered, " << failed_ << " failed" << std::endl;
   return failed_ == 0 ? 0 : 1;
@@ -302,7 +293,7 @@ int Check::Run(const std::string& agentPath) {
 
 int RunCheck(const Options& options, std::ostream& out) {
   const AgentConfiguration configuration = ReadAgentConfiguration();
-  return Check(out, configuration).Run(options.agentPath);
+  return Check(out, configuration, options.traps).Run(options.agentPath);
 }
 
 }  // namespace exthost

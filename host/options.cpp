@@ -32,6 +32,7 @@ bool TakeFlag(const std::string& word, Options& options) {
   if (word == "--help" || word == "-h") return options.help = true;
   if (word == "--version" || word == "-v") return options.version = true;
   if (word == "--check") return options.check = true;
+  if (word == "--traps") return options.traps = true;
   if (word == "-f") return options.foreground = true;
   return false;
 }
@@ -79,6 +80,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
         throw UsageError("unknown option " + word);
     }
   }
+  if (options.traps && !options.check) throw UsageError("--traps goes with --check");
   if (!options.agentxSocket.empty() && !options.addresses.empty()) {
     throw UsageError("listening addresses and -x exclude each other");
   }
@@ -89,7 +91,7 @@ std::string UsageText() {
   return "usage: snmp-exthost [-f] [-a AGENT] [-c FILE]... [-p PIDFILE] [-u USER] [-g GROUP]\n"
          "                    [-x SOCKET] [-L e|o|f FILE|s FACILITY]... [--state-dir DIR]\n"
          "                    [ADDRESS...]\n"
-         "       snmp-exthost --check [-a AGENT] [-u USER] [-g GROUP]\n"
+         "       snmp-exthost --check [--traps] [-a AGENT] [-u USER] [-g GROUP]\n"
          "       snmp-exthost -h|--help|-v|--version\n"
          "  -f             stay in the foreground\n"
          "  -a AGENT       extension agent library (default: the installed libquillon.so)\n"
@@ -105,8 +107,9 @@ std::string UsageText() {
          "                 users) in DIR, created when missing (default: the install's\n"
          "                 state directory, /var/lib/quillon for an install under /usr)\n"
          "  --check        load the agent (as USER and GROUP when given), read each row of its\n"
-         "                 region and each trap binding once, print what each answers; exit 0\n"
-         "                 when all answer, 1 otherwise\n"
+         "                 region once, print what each answers and list the trap bindings\n"
+         "                 with their scripts; exit 0 when all answer, 1 otherwise\n"
+         "  --traps        with --check: also wait for the agent's trap and print its values\n"
          "  -h, --help     print this text and exit\n"
          "  -v, --version  print the version and exit\n"
          "  ADDRESS        listening address such as udp:127.0.0.1:1161 (default\n"

@@ -27,6 +27,7 @@ struct Options {
   bool help = false;                     // -h, --help
   bool version = false;                  // -v, --version
   bool check = false;                    // --check: read every row once and report
+  bool traps = false;                    // --traps (with --check): also wait for a trap
 };
 
 // Throws UsageError for an unknown switch or a missing argument.

@@ -94,11 +94,12 @@ void AnswerEndOfView(const std::vector<netsnmp_request_info*>& pending) {
 
 }  // namespace
 
-RegionHandler::RegionHandler(ExtensionAgent& agent, Oid region)
+RegionHandler::RegionHandler(ExtensionAgent& agent, Oid region, std::string countersFile)
     : agent_(agent),
       region_(std::move(region)),
       retransmits_(ForwardedByAMaster() ? RetransmitCache::kForwardedLifetime
-                                        : RetransmitCache::kLifetime) {}
+                                        : RetransmitCache::kLifetime),
+      failingRows_(std::move(countersFile)) {}
 
 RegionHandler::~RegionHandler() {
   if (registration_ != nullptr) {
@@ -197,6 +198,7 @@ CachedAnswer RegionHandler::AnswerOnce(netsnmp_agent_request_info& requestInfo, 
   const RetransmitCache::Clock::time_point start = RetransmitCache::Clock::now();
   answer.result = agent_.Query(phase, answer.bindings);
   const RetransmitCache::Clock::time_point made = RetransmitCache::Clock::now();
+  ReportFailure(phase, asked, answer.result);
   if (answer.result.errorStatus == kNoError) {
     const size_t limit = ResponseLimit(*requestInfo.asp);
     const size_t needed = ResponseBytesWithout(*requestInfo.asp, pending) +
@@ -220,6 +222,24 @@ void RegionHandler::ReportMisordered(const Oid& asked, const Oid& answered) {
            "snmp-exthost: GETNEXT on %s answered %s, which is not a later OID in region %s; "
            "taken as the end of the region\n",
            OidToText(asked).c_str(), OidToText(answered).c_str(), OidToText(region_).c_str());
+}
+
+// The agent's debug log may be off: the service says itself which row failed.
+void RegionHandler::ReportFailure(Phase phase, const std::vector<Oid>& asked,
+                                  const QueryResult& result) {
+  const int32_t index = result.errorIndex;
+  if (result.errorStatus == kNoError || index < 1 || static_cast<size_t>(index) > asked.size()) {
+    return;
+  }
+  try {
+    const std::optional<std::string> line =
+        failingRows_.Report(phase, asked[static_cast<size_t>(index) - 1], result.errorStatus,
+                            FailingRows::Clock::now());
+    if (line) snmp_log(LOG_WARNING, "snmp-exthost: %s\n", line->c_str());
+  } catch (const std::exception& failure) {
+    snmp_log(LOG_WARNING, "snmp-exthost: a row failed with %s; finding which: %s\n",
+             StatusName(result.errorStatus).c_str(), failure.what());
+  }
 }
 
 }  // namespace exthost

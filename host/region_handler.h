@@ -4,10 +4,12 @@
 // GETNEXT) and SET phase for bindings inside it goes to the agent in one call.
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "host/binding.h"
 #include "host/extension_agent.h"
+#include "host/failing_rows.h"
 #include "host/retransmit_cache.h"
 
 struct netsnmp_agent_request_info_s;
@@ -17,7 +19,8 @@ namespace exthost {
 
 class RegionHandler {
  public:
-  RegionHandler(ExtensionAgent& agent, Oid region);
+  // countersFile: the agent's "counters" setting, to name the rows that fail in the log.
+  RegionHandler(ExtensionAgent& agent, Oid region, std::string countersFile);
   ~RegionHandler();  // unregisters the region, before the agent goes
   RegionHandler(const RegionHandler&) = delete;
   RegionHandler& operator=(const RegionHandler&) = delete;
@@ -37,12 +40,14 @@ class RegionHandler {
                           const std::vector<::netsnmp_request_info_s*>& pending,
                           const std::vector<Oid>& asked, const std::vector<Binding>& bindings);
   void ReportMisordered(const Oid& asked, const Oid& answered);
+  void ReportFailure(Phase phase, const std::vector<Oid>& asked, const QueryResult& result);
 
   ExtensionAgent& agent_;
   Oid region_;
   std::set<Oid> reportedRows_;
   void* registration_ = nullptr;  // net-snmp's netsnmp_handler_registration
   RetransmitCache retransmits_;
+  FailingRows failingRows_;
 };
 
 }  // namespace exthost

@@ -27,9 +27,9 @@ class Announcer {
  public:
   explicit Announcer(const SnmpService& service) : service_(service) {}
 
-  void Announce(const std::optional<AgentSession>& session) {
+  void Announce(const AgentSession& session) {
     connected_ = service_.Connected();
-    const std::string agent = session ? session->Description() : "no agent";
+    const std::string agent = session.Description();
     if (connected_) {
       snmp_log(LOG_NOTICE, "snmp-exthost: serving %s on %s\n", agent.c_str(),
                service_.Endpoint().c_str());
@@ -39,7 +39,7 @@ class Announcer {
     }
   }
 
-  void AnnounceChange(const std::optional<AgentSession>& session) {
+  void AnnounceChange(const AgentSession& session) {
     if (service_.Connected() != connected_) Announce(session);
   }
 
@@ -49,9 +49,10 @@ class Announcer {
 };
 
 // SIGHUP: unload, read the configuration, load. A configuration file that can no longer
-// be read leaves the previous configuration; an agent that no longer starts leaves the
-// service running without it until the next SIGHUP.
-void Reload(SnmpService& service, std::optional<AgentSession>& session,
+// be read leaves the previous configuration. The agent cannot be loaded a second time
+// beside the one that serves, so an agent that no longer starts ends the service (false):
+// a service that answers nothing must not look as if it ran.
+bool Reload(SnmpService& service, std::optional<AgentSession>& session,
             const std::string& agentPath) {
   snmp_log(LOG_NOTICE, "snmp-exthost: SIGHUP: reading the configuration and reloading %s\n",
            agentPath.c_str());
@@ -63,9 +64,11 @@ void Reload(SnmpService& service, std::optional<AgentSession>& session,
   }
   try {
     session.emplace(agentPath);
+    return true;
   } catch (const std::exception& error) {
-    snmp_log(LOG_ERR, "snmp-exthost: %s\nsnmp-exthost: serving no agent until the next SIGHUP\n",
+    snmp_log(LOG_ERR, "snmp-exthost: %s\nsnmp-exthost: no agent after SIGHUP; stopping\n",
              error.what());
+    return false;
   }
 }
 
@@ -81,22 +84,26 @@ int RunService(const Options& options, const Account& account,
   StopSignal stop;
   ReloadSignal reload;
   Announcer announcer(service);
-  announcer.Announce(session);
+  announcer.Announce(*session);
   if (background) background->Ready(LogsToStandardError(options));
+  int status = 0;
   while (!stop.Received()) {
     service.ServeOnce();
     if (reload.Take()) {
-      Reload(service, session, options.agentPath);
-      announcer.Announce(session);
+      if (!Reload(service, session, options.agentPath)) {
+        status = 1;
+        break;
+      }
+      announcer.Announce(*session);
     } else {
-      announcer.AnnounceChange(session);
+      announcer.AnnounceChange(*session);
     }
   }
   // The master first: unregistering the region from a master that is going away at the
   // same time would wait for it under net-snmp's callback lock.
   CloseAgentxSession();
   session.reset();  // the region goes, then the library is unloaded: its detach runs now
-  return 0;
+  return status;
 }
 
 }  // namespace exthost

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "host/agentx_link.h"
@@ -148,7 +149,15 @@ void SnmpService::Reconfigure() {
   CheckConfigurationFiles(configFiles_);
   ForgetConfiguredSysObjectId();
   if (configFiles_.empty() && !subagent_) RememberDefaultAccess();
+  // Each agentaddress line adds its address to the list again; the listeners stay as
+  // they were opened, and so does the list that names them.
+  const char* ports = netsnmp_ds_get_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS);
+  const std::optional<std::string> listening =
+      ports ? std::optional<std::string>(ports) : std::nullopt;
   update_config();
+  if (listening) {
+    netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_PORTS, listening->c_str());
+  }
 }
 
 bool SnmpService::Connected() const { return !subagent_ || AgentxConnected(); }

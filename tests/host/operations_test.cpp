@@ -7,6 +7,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <thread>
 
@@ -101,8 +103,8 @@ TEST_F(OperationsTest, CheckReadsEveryRowAndTrapBindingAndShowsTheDebugLinesOfTh
   WriteFile(dir / "quillon" / "traps.ini",
             "[1.3.6.1.4.1.15.9.1.0]\nscript=/nonexistent/script\n\n"
             "[1.3.6.1.4.1.15.9.2.0]\nscript=echo 7\n");
-  const RunResult check =
-      RunProgram({EXTHOST_PATH, "--check", "-a", QUILLON_AGENT_PATH}, AgentEnvironment(), 30s);
+  const RunResult check = RunProgram({EXTHOST_PATH, "--check", "--traps", "-a", QUILLON_AGENT_PATH},
+                                     AgentEnvironment(), 30s);
   EXPECT_EQ(check.exitCode, 1) << check.out << check.err;
   const std::string& out = check.out;
   EXPECT_NE(out.find("  " + kBase + ".1.0 = STRING: \"one\"\n"), std::string::npos) << out;
@@ -118,6 +120,55 @@ TEST_F(OperationsTest, CheckReadsEveryRowAndTrapBindingAndShowsTheDebugLinesOfTh
   EXPECT_NE(out.find(", executing /nonexistent/script"), std::string::npos) << out;
   EXPECT_NE(out.find("  " + kBase + ".9.2.0 = INTEGER: 7\n"), std::string::npos) << out;
   EXPECT_NE(out.find("check: 3 answered, 3 failed"), std::string::npos) << out;
+}
+
+TEST_F(OperationsTest, CheckListsTheTrapBindingsWithTheirScriptsWithoutWaitingForTheTrap) {
+  UseExamples(600000);
+  WriteFile(dir / "quillon" / "traps.ini",
+            "[1.3.6.1.4.1.15.9.1.0]\nscript=hostname\n\n[1.3.6.1.4.1.15.9.2.0]\nscript=\n");
+  const auto started = std::chrono::steady_clock::now();
+  const RunResult check =
+      RunProgram({EXTHOST_PATH, "--check", "-a", QUILLON_AGENT_PATH}, AgentEnvironment(), 30s);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 20s) << "a trap timer of 10 minutes";
+  EXPECT_EQ(check.exitCode, 1) << check.out << check.err;
+  const std::string& out = check.out;
+  EXPECT_NE(out.find(kBase + ".3.2.0 = INTEGER: 42"), std::string::npos) << out;
+  EXPECT_NE(out.find("  " + kBase + ".9.1.0: script hostname\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("FAIL " + kBase + ".9.2.0: no script\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find("waiting"), std::string::npos) << out;
+  // The script is listed, not run: the trap line of the agent's log does not appear.
+  EXPECT_EQ(ReadFile(dir / "log.txt").find("executing hostname"), std::string::npos);
+}
+
+TEST_F(OperationsTest, CheckListsTheRowsAsTheAgentDoesAndGoesOnPastANameThatIsNoOid) {
+  WriteRegistry("1");
+  WriteFile(dir / "quillon" / "counters.ini",
+            "[1.3.6.1.4.1.15.1.0]\ncounter=one\ntype=string\n\n"
+            "[general]\ncounter=word\ntype=string\n\n"
+            "[1.3.6.1.4.1.15.2.0" +
+                std::string(2, '\0') +
+                "1.3.6.1.4.1.15.9.0]\ncounter=shared\ntype=string\n\n"
+                "[1.3.6.1.4.1.15.10.0]\ncounter=ten\ntype=string\n");
+  WriteFile(dir / "quillon" / "traps.ini", "[1.3.6.1.4.1.15.9.1.0]\nscript=hostname\n");
+  const RunResult check =
+      RunProgram({EXTHOST_PATH, "--check", "-a", QUILLON_AGENT_PATH}, AgentEnvironment(), 30s);
+  EXPECT_EQ(check.exitCode, 1) << check.out << check.err;
+  const std::string& out = check.out;
+  // Each name of the listing in file order, with the agent's answer or its failure.
+  const std::vector<std::string> rows = {kBase + ".1.0", "general", kBase + ".2.0", kBase + ".9.0",
+                                         kBase + ".10.0"};
+  size_t at = 0;
+  for (const std::string& row : rows) {
+    const size_t answered = out.find("\n  " + row + " = ", at);
+    const size_t failed = out.find("\n  FAIL " + row + ": ", at);
+    at = std::min(answered, failed);
+    ASSERT_NE(at, std::string::npos) << row << "\n" << out;
+  }
+  EXPECT_NE(out.find("  FAIL general: the section name is not an OID in dotted decimal, so no "
+                     "manager can read this row\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("  " + kBase + ".10.0 = STRING: \"ten\"\n"), std::string::npos) << out;
 }
 
 TEST_F(OperationsTest, CheckOfTheExamplesAnswersEveryRow) {
@@ -146,7 +197,8 @@ TEST_F(OperationsTest, HelpAndVersionAnswerWithoutStartingAnything) {
 
 TEST_F(OperationsTest, SighupRereadsTheConfigurationAndReloadsTheAgentAndThePidFileGoesAtExit) {
   UseExamples();
-  WriteFile(dir / "host.conf", "rocommunity public 127.0.0.1\n");
+  const std::string second = "udp:127.0.0.1:" + std::to_string(FreeUdpPort());
+  WriteFile(dir / "host.conf", "agentaddress " + second + "\nrocommunity public 127.0.0.1\n");
   const fs::path pidFile = dir / "host.pid";
   Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment(),
             {"-c", (dir / "host.conf").string(), "-p", pidFile.string()});
@@ -156,7 +208,7 @@ TEST_F(OperationsTest, SighupRereadsTheConfigurationAndReloadsTheAgentAndThePidF
             std::string::npos);
 
   // A new community and a new counters file, which the agent reads only at load.
-  WriteFile(dir / "host.conf", "rocommunity other 127.0.0.1\n");
+  WriteFile(dir / "host.conf", "agentaddress " + second + "\nrocommunity other 127.0.0.1\n");
   WriteFile(dir / "quillon" / "reloaded.ini", "[1.3.6.1.4.1.15.3.2.0]\ncounter=43\ntype=string\n");
   WriteRegistry("1", 600000, "reloaded.ini");
   kill(host.Program().Pid(), SIGHUP);
@@ -175,29 +227,61 @@ TEST_F(OperationsTest, SighupRereadsTheConfigurationAndReloadsTheAgentAndThePidF
   ASSERT_NE(detach, std::string::npos) << log;
   EXPECT_NE(log.find("SnmpExtensionInit", detach), std::string::npos) << log;
 
-  // An agent that no longer starts leaves the service up, waiting for the next SIGHUP.
+  // Each reload names the listening addresses as they are: once each.
+  kill(host.Program().Pid(), SIGHUP);
+  const std::string serving =
+      "snmp-exthost: serving " + std::string(QUILLON_AGENT_PATH) + " (region " + kBase +
+      ") on udp:127.0.0.1:" + std::to_string(host.Port()) + "," + second + "\n";
+  const auto servingLines = [&] {
+    const std::string err = host.Program().Err();
+    size_t count = 0;
+    for (size_t at = err.find(serving); at != std::string::npos; at = err.find(serving, at + 1)) {
+      ++count;
+    }
+    return count;
+  };
+  EXPECT_TRUE(WaitFor([&] { return servingLines() == 3; }, 15s)) << host.Program().Err();
+
+  // An agent that no longer starts ends the service, with the reason, and not as a success.
   WriteRegistry("1", 600000, "absent.ini");
   kill(host.Program().Pid(), SIGHUP);
-  EXPECT_TRUE(WaitFor(
-      [&] {
-        return host.Program().Err().find("serving no agent until the next SIGHUP") !=
-               std::string::npos;
-      },
-      15s))
+  EXPECT_TRUE(WaitFor([&] { return !host.Program().Running(); }, 15s)) << host.Program().Err();
+  EXPECT_EQ(host.Program().Stop(SIGTERM), 1) << host.Program().Err();
+  EXPECT_NE(host.Program().Err().find("absent.ini: not found"), std::string::npos)
       << host.Program().Err();
-  EXPECT_NE(host.Program().Err().find("absent.ini: not found"), std::string::npos);
-  WriteRegistry("1", 600000, "reloaded.ini");
-  kill(host.Program().Pid(), SIGHUP);
-  EXPECT_TRUE(WaitFor(
-      [&] {
-        return Get(host.Target(), "other", kBase + ".3.2.0").out.find("INTEGER: 43") !=
-               std::string::npos;
-      },
-      15s))
+  EXPECT_NE(host.Program().Err().find("snmp-exthost: no agent after SIGHUP; stopping"),
+            std::string::npos)
       << host.Program().Err();
-
-  EXPECT_EQ(host.Program().Stop(SIGTERM), 0);
   EXPECT_FALSE(fs::exists(pidFile));
+}
+
+TEST_F(OperationsTest, TheServiceLogsAFailingRowOncePerRowAndStatusWithTheDebugLogOff) {
+  WriteRegistry("0");
+  WriteFile(dir / "quillon" / "counters.ini",
+            "[1.3.6.1.4.1.15.1.0]\ncounter=one\ntype=string\n\n"
+            "[1.3.6.1.4.1.15.2.0]\ncounter=Processor\\No Such Counter\\_Total\nflag=norefresh\n\n"
+            "[1.3.6.1.4.1.15.3.0]\ncounter=false\ntype=exec\n");
+  WriteFile(dir / "quillon" / "traps.ini", "");
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  for (int walk = 0; walk < 2; ++walk) {
+    const RunResult result = Snmp("snmpwalk", {"-v2c", "-c", "public", host.Target(), kBase});
+    EXPECT_NE(result.err.find("genErr"), std::string::npos) << result.out << result.err;
+  }
+  EXPECT_NE(Get(host.Target(), "public", kBase + ".3.0").err.find("badValue"), std::string::npos);
+  const std::string counterRow =
+      "snmp-exthost: row " + kBase +
+      ".2.0 failed: genErr; its counter path Processor\\No Such Counter\\_Total names no counter "
+      "here (\\Processor(_Total)\\No Such Counter): list the object's counters with ctrview "
+      "\"Processor\" /enumobjectcounters\n";
+  const std::string commandRow = "snmp-exthost: row " + kBase + ".3.0 failed: badValue\n";
+  EXPECT_TRUE(
+      WaitFor([&] { return host.Program().Err().find(commandRow) != std::string::npos; }, 10s))
+      << host.Program().Err();
+  const std::string err = host.Program().Err();
+  EXPECT_NE(err.find(counterRow), std::string::npos) << err;
+  EXPECT_EQ(err.find(counterRow), err.rfind(counterRow)) << "once a minute: " << err;
+  EXPECT_EQ(err.find("row " + kBase + ".1.0"), std::string::npos) << err;
 }
 
 TEST_F(OperationsTest, UserOptionDropsPrivilegesAfterTheListenerOpensAndCommandsRunAsTheUser) {

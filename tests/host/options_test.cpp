@@ -48,7 +48,10 @@ TEST(ParseOptions, TakesNetSnmpsShortAndLongSwitchesOfTheAdministrator) {
   EXPECT_EQ(options.group, "snmpgroup");
   EXPECT_EQ(options.pidFile, "/run/x.pid");
   EXPECT_TRUE(options.check);
+  EXPECT_FALSE(options.traps);
   EXPECT_TRUE(options.version);
+  EXPECT_TRUE(ParseOptions({"--check", "--traps"}).traps);
+  EXPECT_THROW(ParseOptions({"--traps"}), UsageError) << "only a check waits for a trap";
   EXPECT_TRUE(ParseOptions({"--help"}).help);
   EXPECT_TRUE(ParseOptions({"--version"}).version);
   for (const std::vector<std::string>& bad :
