@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <thread>
 
 #include "run_program.h"
@@ -181,6 +182,43 @@ TEST_F(CtrviewRun, ObjectMissingFromTheNameTableIsNotListed) {
 TEST_F(CtrviewRun, PathThatDoesNotTranslate) {
   ExpectOutput(English({"Processor\\"}), "could not translate path.\n");
   ExpectOutput(English({"Processor\\", "/raw"}), "could not translate path.\n");
+}
+
+std::string ManualPage(const std::string& name) {
+  std::ifstream file(QUILLON_SOURCE_DIR "/man/" + name);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// The manual page shows what the program prints for an unknown object or counter, and
+// names the locale variables as the program reads them.
+TEST_F(CtrviewRun, ManualPageShowsTheMessagesOfUnknownNamesAndTheLocaleRule) {
+  const std::string page = ManualPage("ctrview.1");
+  const std::string unknownObject = English({"No Such Object", "/enumobjectcounters"}).out;
+  const std::string unknownCounter = English({"Processor\\No Such Counter\\_Total"}).out;
+  EXPECT_EQ(unknownObject, "enumobjectItems failed\n");
+  EXPECT_EQ(unknownCounter, "null");
+  EXPECT_NE(
+      page.find("For an unknown object the three listings print\n.BR \"enumobjectItems failed\""),
+      std::string::npos);
+  EXPECT_NE(page.find(".BR null ,\nand so does a path with an unknown object or counter"),
+            std::string::npos);
+
+  // An empty LC_ALL does not hide LANG.
+  const ProgramRun german =
+      RunProgram(CTRVIEW_PROGRAM, {"Processor\\% Processor Time\\_Total", "/pdh_path"},
+                 {{"QUILLON_DRIVE_C", driveC.Path().string()},
+                  {"QUILLON_REGISTRY", kFixtures + "/ctrview/registry.reg"},
+                  {"QUILLON_PROC_ROOT", kFixtures + "/proc-a"},
+                  {"QUILLON_SYS_ROOT", kFixtures + "/sys-a"},
+                  {"LC_ALL", ""},
+                  {"LANG", "de_DE.UTF-8"}});
+  EXPECT_EQ(german.out, "\\Prozessor(_Total)\\Prozessorzeit (%)");
+  for (const char* manual : {"ctrview.1", "quillon.5"}) {
+    EXPECT_NE(ManualPage(manual).find(
+                  ".BR LC_ALL \", \" LC_MESSAGES \", \" LANG\nThe first non-empty one:"),
+              std::string::npos)
+        << manual;
+  }
 }
 
 // Readouts wait a second each, so they run side by side.
