@@ -11,8 +11,8 @@ namespace {
 
 class PosixTimerThread : public TimerThread {
  public:
-  PosixTimerThread(uint32_t periodMs, std::function<void()> tick)
-      : period_(periodMs), tick_(std::move(tick)), thread_([this] { Run(); }) {}
+  PosixTimerThread(uint32_t periodMs, std::function<void()> tick, FirstTick first)
+      : period_(periodMs), tick_(std::move(tick)), first_(first), thread_([this] { Run(); }) {}
 
   ~PosixTimerThread() override { Stop(); }
 
@@ -28,15 +28,19 @@ class PosixTimerThread : public TimerThread {
  private:
   void Run() {
     std::unique_lock lock(mutex_);
-    while (!wake_.wait_for(lock, period_, [this] { return stopping_; })) {
-      lock.unlock();
-      tick_();
-      lock.lock();
-    }
+    if (first_ == FirstTick::kAtOnce && !stopping_) Tick(lock);
+    while (!wake_.wait_for(lock, period_, [this] { return stopping_; })) Tick(lock);
+  }
+
+  void Tick(std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    tick_();
+    lock.lock();
   }
 
   std::chrono::milliseconds period_;
   std::function<void()> tick_;
+  FirstTick first_;
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;
@@ -45,9 +49,10 @@ class PosixTimerThread : public TimerThread {
 
 }  // namespace
 
-std::unique_ptr<TimerThread> StartTimerThread(uint32_t periodMs, std::function<void()> tick) {
+std::unique_ptr<TimerThread> StartTimerThread(uint32_t periodMs, std::function<void()> tick,
+                                              FirstTick first) {
   try {
-    return std::make_unique<PosixTimerThread>(periodMs, std::move(tick));
+    return std::make_unique<PosixTimerThread>(periodMs, std::move(tick), first);
   } catch (const std::system_error&) {
     return nullptr;
   }
