@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/pdh.h"
@@ -8,6 +9,10 @@
 namespace perf::internal {
 
 platform::Pdh& ActivePdh();
+
+// The counter's type, or -1. A failing read of the record (the size probe's answer
+// aside) leaves its status in failed; the caller decides what to log.
+int32_t CounterTypeOf(platform::PdhHandle counter, platform::PdhStatus& failed);
 
 // One line to the debug log under the module's DebugFlag.
 void Debug(const std::string& line);

@@ -172,13 +172,20 @@ lib::CounterValue GetRawValue(const std::string& path, bool twice, int32_t delay
 }
 
 int32_t GetCounterType(PdhHandle counter) {
+  PdhStatus failed = platform::kPdhOk;
+  const int32_t type = internal::CounterTypeOf(counter, failed);
+  if (failed != platform::kPdhOk) LogFailedCall("PdhGetCounterInfo", failed);
+  return type;
+}
+
+int32_t internal::CounterTypeOf(PdhHandle counter, PdhStatus& failed) {
   platform::Pdh& pdh = ActivePdh();
   uint32_t size = 0;
   if (pdh.GetCounterInfo(counter, false, &size, nullptr) != platform::kPdhMoreData) return -1;
   std::vector<unsigned char> buffer(size);
   const PdhStatus status = pdh.GetCounterInfo(counter, false, &size, buffer.data());
   if (status != platform::kPdhOk) {
-    LogFailedCall("PdhGetCounterInfo", status);
+    failed = status;
     return -1;
   }
   // A record too short to hold the type field is as good as no type.
