@@ -1,10 +1,13 @@
 #include "agent/get_perf.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "agent/flags.h"
 #include "agent/limits.h"
 #include "agent/log.h"
+#include "agent/query_session.h"
+#include "agent/row_keys.h"
 #include "agent/state.h"
 #include "lib/command.h"
 #include "lib/text.h"
@@ -14,30 +17,6 @@
 namespace quillon {
 
 namespace {
-
-// Keeps the counter module's query session from outliving a read that ends with a
-// failure; a normal read closes it itself, so that close's own failures are seen.
-class QuerySession {
- public:
-  QuerySession() = default;
-  QuerySession(const QuerySession&) = delete;
-  QuerySession& operator=(const QuerySession&) = delete;
-  ~QuerySession() {
-    if (!open_) return;
-    try {
-      perf::close();
-    } catch (...) {
-      // Already on the way out with a failure of its own.
-    }
-  }
-  void Close() {
-    open_ = false;
-    perf::close();
-  }
-
- private:
-  bool open_ = true;
-};
 
 std::string RunCommandRow(const std::string& commandLine) {
   Log("GetPerf: executing " + commandLine);
@@ -62,9 +41,20 @@ std::string RunCommandRow(const std::string& commandLine) {
   return result;
 }
 
-std::string ReadCounterRow(const std::string& counter, const std::string& flag) {
+// A counter's value as the row's text: its kind logged, its flags applied.
+std::string CounterText(lib::CounterValue value, const RowKeys& row) {
+  if (Logging()) Log(std::string("GetPerf: vartype=") + lib::KindName(value));
+  if (!row.flag.empty()) {
+    if (Logging()) Log("flag=" + row.flag);
+    for (const std::string& item : SplitFlagItems(row.flag)) ApplyFlagItem(item, value);
+  }
+  return lib::ValueToText(value);
+}
+
+// A counter read in a query session of its own; localPath gets the translated path.
+std::string ReadCounterRow(const RowKeys& row, std::string& localPath) {
   const AgentSettings& settings = State().settings;
-  if (Logging()) Log("GetPerf: path=" + counter);
+  if (Logging()) Log("GetPerf: path=" + row.counter);
   perf::DebugFlag = settings.debug;
   perf::SkipUnwritableDebugLines = true;
   if (!perf::init()) {
@@ -72,41 +62,52 @@ std::string ReadCounterRow(const std::string& counter, const std::string& flag) 
     return "";
   }
   QuerySession session;
-  std::string localPath = perf::EnglishPath2LocalPDHPath(counter);
+  localPath = perf::EnglishPath2LocalPDHPath(row.counter);
   if (localPath.empty()) {
     session.Close();
     return "";
   }
   if (Logging()) Log("GetPerf: pdh_counter_path=" + localPath);
-  bool twice = flag.find("norefresh") == std::string::npos;
-  lib::CounterValue value = flag.find("raw") != std::string::npos
-                                ? perf::GetRawValue(localPath, twice, settings.collect_delay)
-                                : perf::GetFormattedValue(localPath, twice, settings.collect_delay,
-                                                          platform::kPdhFmtDouble);
-  if (Logging()) Log(std::string("GetPerf: vartype=") + lib::KindName(value));
-  if (!flag.empty()) {
-    if (Logging()) Log("flag=" + flag);
-    for (const std::string& item : SplitFlagItems(flag)) ApplyFlagItem(item, value);
-  }
-  std::string result = lib::ValueToText(value);
+  lib::CounterValue value =
+      row.Raw() ? perf::GetRawValue(localPath, row.Twice(), settings.collect_delay)
+                : perf::GetFormattedValue(localPath, row.Twice(), settings.collect_delay,
+                                          platform::kPdhFmtDouble);
+  std::string result = CounterText(value, row);
   session.Close();
   return result;
+}
+
+// A counter answered from the sampler's latest samples, or read on its own while the
+// sampler has none, after which the sampler holds it too.
+std::string ReadSampledRow(SampledRows& sampled, const ProfileSnapshot& rows, const RowKeys& row) {
+  sampled.Follow(rows);
+  std::string localPath;
+  std::optional<lib::CounterValue> value = sampled.Latest(row.counter, row.Kind(), localPath);
+  if (!value) {
+    std::string result = ReadCounterRow(row, localPath);
+    if (!localPath.empty()) sampled.Join(row.counter, localPath, row.Kind());
+    return result;
+  }
+  if (Logging()) {
+    Log("GetPerf: path=" + row.counter);
+    Log("GetPerf: pdh_counter_path=" + localPath);
+  }
+  return CounterText(*value, row);
 }
 
 }  // namespace
 
 std::string GetPerf(const ProfileSnapshot& rows, const std::string& section) {
-  const ProfileSnapshot::Row row = rows.RowNamed(section);
-  std::string counter = lib::Trim(row.Value("counter"));
-  std::string flag = lib::Trim(row.Value("flag"));
-  std::string type = lib::Trim(row.Value("type"));
-  if (counter.empty()) {
+  const RowKeys row = ReadRowKeys(rows, section);
+  if (row.counter.empty()) {
     Log("GetPerf: path is empty for " + section);
     return "";
   }
-  if (type == "exec") return RunCommandRow(counter);
-  if (type == "string") return counter;
-  return ReadCounterRow(counter, flag);
+  if (row.IsCommand()) return RunCommandRow(row.counter);
+  if (row.IsConstant()) return row.counter;
+  if (State().sampled) return ReadSampledRow(*State().sampled, rows, row);
+  std::string localPath;
+  return ReadCounterRow(row, localPath);
 }
 
 }  // namespace quillon

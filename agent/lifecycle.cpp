@@ -23,11 +23,13 @@ void OnLoad() {
   ReadCountersSetting(settings);
   ReadTrapsSetting(settings);
   ReadCollectDelaySetting(settings);
+  ReadSamplingSetting(settings);
 }
 
 void OnUnload() {
   if (loadedState == nullptr) return;
   Log("DLL_PROCESS_DETACH");
+  loadedState->sampled.reset();
   if (loadedState->TrapThread) {
     loadedState->TrapThread->Stop();
     loadedState->TrapThread.reset();

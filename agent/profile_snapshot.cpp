@@ -1,6 +1,7 @@
 #include "agent/profile_snapshot.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <utility>
 
@@ -11,11 +12,16 @@ namespace {
 // The longest value that a 2048-byte buffer holds with its terminating zero.
 constexpr size_t kValueLimit = 2047;
 
+uint64_t NextSerial() {
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
+
 }  // namespace
 
 ProfileSnapshot::ProfileSnapshot(std::string text, platform::ConfigFile::Status status,
                                  std::string refusal)
-    : status_(status), refusal_(std::move(refusal)), text_(std::move(text)) {
+    : status_(status), refusal_(std::move(refusal)), serial_(NextSerial()), text_(std::move(text)) {
   // A name with a zero byte in it reads as the names on either side of the zero, as in
   // the profile reader's list of zero-terminated names; an empty name is not listed.
   for (const platform::IniText::Section& section : text_.Sections()) {

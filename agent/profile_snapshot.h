@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +28,8 @@ class ProfileSnapshot {
   bool Exists() const { return Present() || status_ == platform::ConfigFile::kFailed; }
   // Why a file that is there is treated as missing; empty otherwise.
   const std::string& Refusal() const { return refusal_; }
+  // Tells this version from every other one the process has parsed.
+  uint64_t Serial() const { return serial_; }
 
   // Every section name in file order, however many there are; repeats included, and
   // a name as the profile reader's list of zero-terminated names shows it.
@@ -55,6 +58,7 @@ class ProfileSnapshot {
  private:
   platform::ConfigFile::Status status_;
   std::string refusal_;
+  uint64_t serial_;
   platform::IniText text_;
   std::vector<std::string_view> names_;
   std::unordered_map<std::string_view, size_t> firstPosition_;

@@ -79,4 +79,17 @@ void ReadCollectDelaySetting(AgentSettings& settings) {
   });
 }
 
+void ReadSamplingSetting(AgentSettings& settings) {
+  settings.sampling = kPerRequestSampling;
+  WithAgentKey([&](perf::Registry& registry) {
+    if (!registry.ValueExists("sampling")) return;
+    const int32_t mode = registry.ReadInteger("sampling");
+    if (mode == kPerRequestSampling || mode == kBackgroundSampling) {
+      settings.sampling = mode;
+      return;
+    }
+    Log("sampling=" + std::to_string(mode) + " is no sampling mode; each read samples on its own");
+  });
+}
+
 }  // namespace quillon

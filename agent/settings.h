@@ -5,6 +5,9 @@
 
 namespace quillon {
 
+constexpr int32_t kPerRequestSampling = 0;
+constexpr int32_t kBackgroundSampling = 1;
+
 // The agent's configuration, read from the registry once when the library is loaded.
 struct AgentSettings {
   std::string oid;               // base OID text; empty: the default region
@@ -13,6 +16,7 @@ struct AgentSettings {
   std::string traps;             // trap file
   int32_t trap_delay = 15000;    // trap timer period, ms
   int32_t collect_delay = 1000;  // pause between two samples of a counter, ms
+  int32_t sampling = 0;          // 0: each read samples on its own; 1: in the background
 };
 
 // The readers, in the order the library calls them at load. Each opens the agent's
@@ -22,5 +26,6 @@ void ReadDebugSetting(AgentSettings& settings);
 void ReadCountersSetting(AgentSettings& settings);
 void ReadTrapsSetting(AgentSettings& settings);
 void ReadCollectDelaySetting(AgentSettings& settings);
+void ReadSamplingSetting(AgentSettings& settings);
 
 }  // namespace quillon

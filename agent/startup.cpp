@@ -1,5 +1,8 @@
 #include "agent/startup.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "agent/lifecycle.h"
 #include "agent/log.h"
 #include "agent/oid.h"
@@ -39,6 +42,22 @@ void StartTrapTimer(AgentState& state, HANDLE* trapEvent) {
   }
 }
 
+// One sampler per load, following the counters file from the first Init on.
+void StartSampling(AgentState& state) {
+  if (state.sampled) return;
+  const AgentSettings& settings = state.settings;
+  const uint32_t interval =
+      std::max(static_cast<uint32_t>(settings.collect_delay), perf::Sampler::kShortestIntervalMs);
+  auto sampled = std::make_unique<SampledRows>(settings.debug);
+  sampled->Follow(*CountersFile());
+  if (!sampled->Start(interval)) {
+    Log("Sampling: the sampler's thread cannot be started; each read samples on its own");
+    return;
+  }
+  Log("Sampling: in the background, every " + std::to_string(interval) + " ms");
+  state.sampled = std::move(sampled);
+}
+
 }  // namespace
 
 BOOL Initialise(HANDLE* trapEvent, AsnObjectIdentifier* firstRegion) {
@@ -57,7 +76,10 @@ BOOL Initialise(HANDLE* trapEvent, AsnObjectIdentifier* firstRegion) {
   const AgentSettings& settings = state.settings;
   // Whether the files exist; one the service's user cannot read is each request's matter.
   if (!settings.traps.empty() && TrapFile()->Exists()) StartTrapTimer(state, trapEvent);
-  if (!settings.counters.empty() && CountersFile()->Exists()) return TRUE;
+  if (!settings.counters.empty() && CountersFile()->Exists()) {
+    if (settings.sampling == kBackgroundSampling) StartSampling(state);
+    return TRUE;
+  }
   Log("no counters file defined or file not found");
   return FALSE;
 }

@@ -8,6 +8,7 @@
 #include <snmp.h>
 
 #include "agent/profile_file.h"
+#include "agent/sampled_rows.h"
 #include "agent/settings.h"
 #include "platform/event.h"
 #include "platform/timer_thread.h"
@@ -28,6 +29,8 @@ struct AgentState {
   // Read by the loading thread, then by the service's thread only.
   ProfileFile countersFile{"counters file"};
   ProfileFile trapFile{"trap file"};
+  // Background sampling, when the settings ask for it: started by the first Init.
+  std::unique_ptr<SampledRows> sampled;
 };
 
 // The state of the loaded library.
