@@ -64,6 +64,22 @@ Oid Manager::Ask(int command, const Oid& name) {
   return answered;
 }
 
+size_t Manager::GetAll(const std::vector<Oid>& names) {
+  netsnmp_pdu* request = snmp_pdu_create(SNMP_MSG_GET);
+  for (const Oid& name : names) snmp_add_null_var(request, name.data(), name.size());
+  netsnmp_pdu* response = nullptr;
+  size_t answered = 0;
+  if (snmp_sess_synch_response(session_, request, &response) == STAT_SUCCESS &&
+      response->errstat == SNMP_ERR_NOERROR) {
+    for (auto* variable = response->variables; variable != nullptr;
+         variable = variable->next_variable) {
+      if (!IsEnd(variable)) ++answered;
+    }
+  }
+  if (response != nullptr) snmp_free_pdu(response);
+  return answered;
+}
+
 WalkResult Manager::Walk(const Oid& subtree, Seconds limit) {
   WalkResult result;
   const auto start = Clock::now();

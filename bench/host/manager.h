@@ -35,6 +35,8 @@ class Manager {
 
   // GET or GETNEXT of one name: the answer's name, empty on an error or the end of the view.
   Oid Ask(int command, const Oid& name);
+  // One GET of all these names: how many came back with a value, 0 on an error or timeout.
+  size_t GetAll(const std::vector<Oid>& names);
   // What snmpwalk does: GETNEXT from the subtree until an answer leaves it.
   WalkResult Walk(const Oid& subtree, Seconds limit);
   // What snmpbulkwalk does: GETBULK with 10 repetitions from the last name answered.

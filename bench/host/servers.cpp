@@ -13,14 +13,16 @@ namespace bench {
 namespace fs = std::filesystem;
 
 std::unique_ptr<Server> Server::Host(const std::string& counters, const std::string& walkRoot,
-                                     const std::string& rowPrefix) {
+                                     const std::string& rowPrefix,
+                                     const std::string& registryValues) {
   std::unique_ptr<Server> server(new Server(walkRoot, rowPrefix));
   const e2e::TempDir& dir = server->dir_;
   fs::create_directories(dir / "quillon");
   e2e::WriteFile(dir / "quillon" / "counters.ini", counters);
   e2e::WriteFile(dir / "quillon.reg",
                  "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion]\n"
-                 "\"counters\"=\"c:\\\\quillon\\\\counters.ini\"\n");
+                 "\"counters\"=\"c:\\\\quillon\\\\counters.ini\"\n" +
+                     registryValues);
   server->host_ = std::make_unique<e2e::Host>(
       QUILLON_AGENT_PATH, dir,
       e2e::Environment{{"QUILLON_DRIVE_C", dir.Path().string()},

@@ -14,10 +14,11 @@ namespace bench {
 // or net-snmp's snmpd from a private configuration. Stopped by its destructor.
 class Server {
  public:
-  // snmp-exthost with this counters file. A walk starts at `walkRoot`; row i is
-  // `rowPrefix`.i.0.
+  // snmp-exthost with this counters file and these registry value lines of the agent
+  // ("\"sampling\"=dword:1", ...). A walk starts at `walkRoot`; row i is `rowPrefix`.i.0.
   static std::unique_ptr<Server> Host(const std::string& counters, const std::string& walkRoot,
-                                      const std::string& rowPrefix);
+                                      const std::string& rowPrefix,
+                                      const std::string& registryValues = "");
   // snmpd with this configuration (no system configuration), the same for the rows.
   static std::unique_ptr<Server> Snmpd(const std::string& configuration,
                                        const std::string& walkRoot, const std::string& rowPrefix);

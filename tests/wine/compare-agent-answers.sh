@@ -2,7 +2,7 @@
 # Runs the agent session with quillon.dll under Wine and compares its answers with the
 # Linux agent's for the same counters and trap files, line by line:
 #   compare-agent-answers.sh RUNNER LOADER PREFIX SESSION_EXE AGENT_DLL COUNTERS TRAPS
-#                            LINUX_ANSWERS RESULTS NAME
+#                            LINUX_ANSWERS RESULTS NAME [SAMPLING]
 # The agent's configuration is imported with "reg import" first. Counter rows are
 # compared by status and name, not by value (two machines' counters). What Wine cannot
 # do is a skip that names the Wine function, and only when the agent's debug log shows
@@ -13,7 +13,7 @@
 set -euo pipefail
 run=("$1" "$2" "$3")
 prefix="$3" session="$4" dll="$5" counters="$6" traps="$7" linux_answers="$8" results="$9"
-name="${10}"
+name="${10}" sampling="${11:-0}"
 mkdir -p "$results"
 report="$results/$name.txt"
 : >"$report"
@@ -37,6 +37,7 @@ Windows Registry Editor Version 5.00
 "traps"="$(reg_text "$traps")"
 "trap_delay"=dword:000007d0
 "collect_delay"=dword:00000064
+"sampling"=dword:0000000$sampling
 REG
 "${run[@]}" reg import "$(windows_path "$registry")" >/dev/null
 
