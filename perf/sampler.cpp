@@ -105,8 +105,15 @@ void Sampler::Collect() {
   for (const auto& [path, kinds] : wanted) {
     auto found = held_.find(path);
     if (found != held_.end()) {
-      found->second.kinds = kinds;
-      continue;
+      // Whether its type formats one sample shows in the first sample of a counter
+      // only: one newly read that way is added anew.
+      const uint8_t latest = KindBit(SampleKind::kFormattedLatest);
+      if (!(kinds & latest) || (found->second.kinds & latest)) {
+        found->second.kinds = kinds;
+        continue;
+      }
+      ActivePdh().RemoveCounter(found->second.counter);
+      held_.erase(found);
     }
     Held added;
     const PdhStatus status = ActivePdh().AddCounter(query_, path.c_str(), 0, &added.counter);
@@ -183,7 +190,7 @@ void Sampler::Sample(const std::string& path, Held& held) {
   held.samples = std::min<uint32_t>(held.samples + 1, 2);
 }
 
-Sampler::Values Sampler::ValuesOf(const std::string& path, const Held& held) {
+Sampler::Values Sampler::ValuesOf(const std::string& path, Held& held) {
   Values values;
   for (size_t index = 0; index < kSampleKinds; ++index) {
     const auto kind = static_cast<SampleKind>(index);
@@ -191,13 +198,19 @@ Sampler::Values Sampler::ValuesOf(const std::string& path, const Held& held) {
     if (held.samples < (NeedsTwoSamples(kind) ? 2u : 1u)) continue;
     switch (kind) {
       case SampleKind::kFormattedInterval:
-        values[index] = Calculate(path, held, platform::kPdhFmtDouble, true);
+        values[index] = Calculate(path, held, platform::kPdhFmtDouble);
         break;
       case SampleKind::kFormattedLatest:
-        values[index] = Calculate(path, held, platform::kPdhFmtDouble, false);
+        // A read of its own formats one sample; a rate has no value from one.
+        if (held.samples == 1) {
+          values[index] = Formatted(path, held);
+          held.oneSampleFormats = !lib::IsNull(*values[index]);
+        } else {
+          values[index] = held.oneSampleFormats ? Formatted(path, held) : lib::CounterValue();
+        }
         break;
       case SampleKind::kRawInterval:
-        values[index] = Calculate(path, held, held.intervalFormat, true);
+        values[index] = Calculate(path, held, held.intervalFormat);
         break;
       case SampleKind::kRawLatest:
         values[index] = lib::CounterValue(held.newer.FirstValue);
@@ -207,13 +220,24 @@ Sampler::Values Sampler::ValuesOf(const std::string& path, const Held& held) {
   return values;
 }
 
-lib::CounterValue Sampler::Calculate(const std::string& path, const Held& held, uint32_t format,
-                                     bool interval) {
+lib::CounterValue Sampler::Formatted(const std::string& path, const Held& held) {
+  uint32_t type = 0;
+  PdhFmtCounterValue value{};
+  const PdhStatus status = ActivePdh().GetFormattedCounterValue(
+      held.counter, platform::kPdhFmtDouble | platform::kPdhFmtNoScale, &type, &value);
+  if (status != platform::kPdhOk) {
+    LogOnce("PdhGetFormattedCounterValue", status, path);
+    return {};
+  }
+  return value.doubleValue;
+}
+
+lib::CounterValue Sampler::Calculate(const std::string& path, const Held& held, uint32_t format) {
   PdhRawCounter newer = held.newer;
   PdhRawCounter older = held.older;
   PdhFmtCounterValue value{};
   const PdhStatus status = ActivePdh().CalculateCounterFromRawValue(
-      held.counter, format | platform::kPdhFmtNoScale, &newer, interval ? &older : nullptr, &value);
+      held.counter, format | platform::kPdhFmtNoScale, &newer, &older, &value);
   if (status != platform::kPdhOk) {
     LogOnce("PdhCalculateCounterFromRawValue", status, path);
     return {};

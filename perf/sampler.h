@@ -85,6 +85,9 @@ class Sampler {
     platform::PdhRawCounter newer{};
     platform::PdhRawCounter older{};
     uint32_t intervalFormat = 0;  // the format a raw interval is computed in
+    // Whether the counter's type gives a formatted value from one sample, as the first
+    // sample showed: then its formatted value depends on the latest sample alone.
+    bool oneSampleFormats = false;
   };
   using Values = std::array<std::optional<lib::CounterValue>, kSampleKinds>;
 
@@ -92,9 +95,10 @@ class Sampler {
   bool OpenQuery();
   void Reconcile(const std::unordered_map<std::string, uint8_t>& wanted);
   void Sample(const std::string& path, Held& held);
-  Values ValuesOf(const std::string& path, const Held& held);
-  lib::CounterValue Calculate(const std::string& path, const Held& held, uint32_t format,
-                              bool interval);
+  Values ValuesOf(const std::string& path, Held& held);
+  lib::CounterValue Formatted(const std::string& path, const Held& held);
+  // The value over the interval between the last two samples.
+  lib::CounterValue Calculate(const std::string& path, const Held& held, uint32_t format);
   void Publish(const std::vector<std::pair<std::string, Values>>& values,
                const std::vector<std::string>& dropped);
   void CloseQuery();

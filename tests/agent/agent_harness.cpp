@@ -145,6 +145,14 @@ void FifoUnblocker::Run() {
   } while (!wake_.wait_for(lock, std::chrono::milliseconds(100), finished));
 }
 
+size_t ThreadCount() {
+  size_t count = 0;
+  for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    ++count;
+  }
+  return count;
+}
+
 std::string ProcFixture(const std::string& name) {
   return std::string(QUILLON_SOURCE_DIR) + "/tests/fixtures/" + name;
 }

@@ -81,6 +81,9 @@ class FifoUnblocker {
   std::thread thread_;
 };
 
+// The threads of this process now.
+size_t ThreadCount();
+
 // A counter fixture tree of the counter provider.
 std::string ProcFixture(const std::string& name);
 

@@ -9,14 +9,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-size_t ThreadCount() {
-  size_t count = 0;
-  for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    ++count;
-  }
-  return count;
-}
-
 class LifecycleTest : public AgentTest {};
 
 TEST_F(LifecycleTest, UnloadStopsTheTrapTimerAndLogsTheDetach) {

@@ -14,14 +14,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Lines = std::vector<std::string>;
 
-size_t ThreadCount() {
-  size_t count = 0;
-  for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    ++count;
-  }
-  return count;
-}
-
 std::string Row(int index, const std::string& counter, const std::string& flag) {
   return "[1.3.6.1.4.1.15.1." + std::to_string(index) + ".0]\r\ncounter=" + counter +
          "\r\nflag=" + flag + "\r\n";

@@ -115,6 +115,15 @@ TEST_F(SamplerTest, AnIntervalNeedsTwoSamplesAndALatestValueOne) {
   EXPECT_FALSE(sampler_.Ask(kTotalTime, SampleKind::kRawLatest));
   sampler_.Collect();
   EXPECT_TRUE(sampler_.Ask(kTotalTime, SampleKind::kRawLatest));
+  // One sample formats a count but never a rate, however many samples were taken.
+  EXPECT_FALSE(sampler_.Ask(kTotalTime, SampleKind::kFormattedLatest));
+  EXPECT_FALSE(sampler_.Ask(kThreads, SampleKind::kRawInterval));
+  for (int collection = 0; collection < 3; ++collection) {
+    sampler_.Collect();
+    EXPECT_EQ(sampler_.Ask(kTotalTime, SampleKind::kFormattedLatest), lib::CounterValue());
+  }
+  EXPECT_EQ(sampler_.Ask(kThreads, SampleKind::kFormattedLatest), lib::CounterValue(250.0));
+  EXPECT_TRUE(sampler_.Ask(kThreads, SampleKind::kRawInterval));
 }
 
 TEST_F(SamplerTest, FollowsWhatTheRowsWantAndLetsIdleCountersGo) {
