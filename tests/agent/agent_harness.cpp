@@ -8,6 +8,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 namespace quillon_test {
@@ -24,6 +25,9 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }  // namespace
 
 void AgentTest::SetUp() {
+  // A sanitizer's runtime starts a thread of its own with the first thread of the
+  // process; started here, it stays out of the tests' thread counts.
+  std::thread([] {}).join();
   std::string pattern = (std::filesystem::temp_directory_path() / "quillon-agent-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   dir_ = pattern;
