@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -54,6 +55,15 @@ struct ConfigFile {
   // Why a file that is there is not read ("not a regular file", "cannot be opened:
   // Permission denied", ...).
   std::string refusal;
+
+  void Refuse(std::string why) {
+    status = kRefused;
+    refusal = std::move(why);
+  }
+  void Fail(std::string why) {
+    status = kFailed;
+    refusal = std::move(why);
+  }
 };
 
 // Reads a file without ever blocking: nothing, or a directory, is missing; a FIFO, a

@@ -193,55 +193,45 @@ class Descriptor {
   int fd_;
 };
 
-void Refuse(ConfigFile& file, std::string why) {
-  file.status = ConfigFile::kRefused;
-  file.refusal = std::move(why);
-}
-
-void Fail(ConfigFile& file, std::string why) {
-  file.status = ConfigFile::kFailed;
-  file.refusal = std::move(why);
-}
-
 // The checks and the read. The path is opened first and what was opened is judged:
 // the file through its descriptor, then where it lies and the way the path takes.
 void ReadChecked(const std::string& path, ConfigFile& file) {
   struct stat info {};
   // A device is not even opened: opening some has effects of its own.
   if (stat(path.c_str(), &info) != 0) {
-    if (!IsMissing(errno)) Fail(file, std::string("cannot be examined: ") + std::strerror(errno));
+    if (!IsMissing(errno)) file.Fail(std::string("cannot be examined: ") + std::strerror(errno));
     return;
   }
   if (S_ISDIR(info.st_mode)) return;
   file.identity = IdentityOf(info);
-  if (!S_ISREG(info.st_mode)) return Refuse(file, "not a regular file");
+  if (!S_ISREG(info.st_mode)) return file.Refuse("not a regular file");
   // Non-blocking: what was examined may have been replaced by a FIFO since.
   Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.get() < 0) {
-    if (!IsMissing(errno)) Fail(file, std::string("cannot be opened: ") + std::strerror(errno));
+    if (!IsMissing(errno)) file.Fail(std::string("cannot be opened: ") + std::strerror(errno));
     return;
   }
   if (fstat(fd.get(), &info) != 0) {
-    return Fail(file, std::string("cannot be examined: ") + std::strerror(errno));
+    return file.Fail(std::string("cannot be examined: ") + std::strerror(errno));
   }
   if (S_ISDIR(info.st_mode)) return;
   file.identity = IdentityOf(info);
-  if (!S_ISREG(info.st_mode)) return Refuse(file, "not a regular file");
+  if (!S_ISREG(info.st_mode)) return file.Refuse("not a regular file");
   if (static_cast<uint64_t>(info.st_size) > kConfigFileLimit) {
-    return Refuse(file, "larger than 64 MiB");
+    return file.Refuse("larger than 64 MiB");
   }
   for (std::string why : {WhyUnsafeFile(info), WhyUnsafeHome(fd.get()), WhyUnsafeWay(path)}) {
-    if (!why.empty()) return Refuse(file, std::move(why));
+    if (!why.empty()) return file.Refuse(std::move(why));
   }
   file.bytes.reserve(static_cast<size_t>(info.st_size));
   char chunk[65536];
   for (;;) {
     const ssize_t got = read(fd.get(), chunk, sizeof chunk);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return Fail(file, std::string("cannot be read: ") + std::strerror(errno));
+    if (got < 0) return file.Fail(std::string("cannot be read: ") + std::strerror(errno));
     if (got == 0) break;
     if (file.bytes.size() + static_cast<size_t>(got) > kConfigFileLimit) {
-      return Refuse(file, "larger than 64 MiB");
+      return file.Refuse("larger than 64 MiB");
     }
     file.bytes.append(chunk, static_cast<size_t>(got));
   }

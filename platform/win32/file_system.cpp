@@ -48,16 +48,6 @@ class FileHandle {
   HANDLE handle_;
 };
 
-void Refuse(ConfigFile& file, std::string why) {
-  file.status = ConfigFile::kRefused;
-  file.refusal = std::move(why);
-}
-
-void Fail(ConfigFile& file, std::string why) {
-  file.status = ConfigFile::kFailed;
-  file.refusal = std::move(why);
-}
-
 // The checks and the read. The identity is that of the opened file: a file that could
 // not be opened (a sharing violation, a denied access) has none, so nothing of the
 // failed attempt can be taken for the file's state later.
@@ -69,26 +59,26 @@ void ReadChecked(const std::string& path, ConfigFile& file) {
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (handle.get() == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
-    if (!IsMissing(error)) Fail(file, "cannot be opened: error " + std::to_string(error));
+    if (!IsMissing(error)) file.Fail("cannot be opened: error " + std::to_string(error));
     return;
   }
-  if (GetFileType(handle.get()) != FILE_TYPE_DISK) return Refuse(file, "not a regular file");
+  if (GetFileType(handle.get()) != FILE_TYPE_DISK) return file.Refuse("not a regular file");
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle.get(), &info)) {
-    return Fail(file, "cannot be examined: error " + std::to_string(GetLastError()));
+    return file.Fail("cannot be examined: error " + std::to_string(GetLastError()));
   }
   file.identity.size = Size(info.nFileSizeHigh, info.nFileSizeLow);
   file.identity.modified = Ticks(info.ftLastWriteTime);
   file.identity.changed = Ticks(info.ftCreationTime);
-  if (file.identity.size > kConfigFileLimit) return Refuse(file, "larger than 64 MiB");
+  if (file.identity.size > kConfigFileLimit) return file.Refuse("larger than 64 MiB");
   char chunk[65536];
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr)) {
-      return Fail(file, "cannot be read: error " + std::to_string(GetLastError()));
+      return file.Fail("cannot be read: error " + std::to_string(GetLastError()));
     }
     if (got == 0) break;
-    if (file.bytes.size() + got > kConfigFileLimit) return Refuse(file, "larger than 64 MiB");
+    if (file.bytes.size() + got > kConfigFileLimit) return file.Refuse("larger than 64 MiB");
     file.bytes.append(chunk, got);
   }
   file.status = ConfigFile::kRead;
