@@ -224,6 +224,27 @@ std::vector<std::string> HostCommand(const std::string& agent, const TempDir& di
 
 }  // namespace
 
+namespace {
+
+std::string WrittenMasterConfiguration(const TempDir& dir, const std::string& socket) {
+  WriteFile(dir / "snmpd.conf",
+            "master agentx\nagentXSocket " + socket + "\nrocommunity public 127.0.0.1\n");
+  return (dir / "snmpd.conf").string();
+}
+
+}  // namespace
+
+AgentxMaster::AgentxMaster(const std::string& snmpd, const TempDir& dir)
+    : socket_((dir / "agentx").string()),
+      port_(FreeUdpPort()),
+      process_({snmpd, "-f", "-C", "-c", WrittenMasterConfiguration(dir, socket_), "-Lo", "-p",
+                (dir / "snmpd.pid").string(), "udp:127.0.0.1:" + std::to_string(port_)},
+               dir.Path(), "snmpd", {{"MIBS", ""}}) {}
+
+bool AgentxMaster::Ready() {
+  return WaitFor([this] { return std::filesystem::exists(socket_); }, std::chrono::seconds(10));
+}
+
 Host::Host(const std::string& agent, const TempDir& dir, const Environment& environment,
            std::vector<std::string> extraArguments, int port)
     : port_(port != 0 ? port : FreeUdpPort()),

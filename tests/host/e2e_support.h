@@ -88,6 +88,23 @@ class Host {
   bool started_ = false;
 };
 
+// net-snmp's snmpd (the program at `snmpd`) as an AgentX master on a free loopback port,
+// with its socket and its configuration in `dir`; stopped by its destructor.
+class AgentxMaster {
+ public:
+  AgentxMaster(const std::string& snmpd, const TempDir& dir);
+  const std::string& Socket() const { return socket_; }
+  int Port() const { return port_; }
+  // Waits until the master listens on its socket.
+  bool Ready();
+  Process& Program() { return process_; }
+
+ private:
+  std::string socket_;
+  int port_;
+  Process process_;
+};
+
 // The variable lines of a walk, without the tools' closing remarks ("End of MIB", the
 // endOfMibView after the last row).
 std::vector<std::string> WalkRows(const std::string& output);

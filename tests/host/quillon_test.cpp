@@ -223,14 +223,10 @@ TEST_F(QuillonTest, WithoutArgumentsGoesToTheBackgroundOnLoopbackPort1161WithCom
 
 TEST_F(QuillonTest, AgentxSubagentServesTheRowsThroughSnmpd) {
   ConfigureExamples();
-  const std::string socket = (dir / "agentx").string();
-  const int snmpdPort = FreeUdpPort();
-  WriteFile(dir / "snmpd.conf",
-            "master agentx\nagentXSocket " + socket + "\nrocommunity public 127.0.0.1\n");
-  Process snmpd({SNMPD_PATH, "-f", "-C", "-c", (dir / "snmpd.conf").string(), "-Lo", "-p",
-                 (dir / "snmpd.pid").string(), "udp:127.0.0.1:" + std::to_string(snmpdPort)},
-                dir.Path(), "snmpd", {{"MIBS", ""}});
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << snmpd.Out() << snmpd.Err();
+  AgentxMaster master(SNMPD_PATH, dir);
+  ASSERT_TRUE(master.Ready()) << master.Program().Out() << master.Program().Err();
+  const std::string& socket = master.Socket();
+  const int snmpdPort = master.Port();
 
   // The package's configuration, as its AgentX drop-in passes it: what only a standalone
   // service reads (rocommunity, sysServices, ...) is taken without a warning.

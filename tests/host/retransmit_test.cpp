@@ -184,14 +184,10 @@ TEST_F(RetransmitTest, UnderAFloodOfCheapRequestsARetransmissionRunsNoCommand) {
 }
 
 TEST_F(RetransmitTest, ThroughAnAgentxMasterARetransmissionRunsNoCommand) {
-  const std::string socket = In("agentx");
-  const int snmpdPort = FreeUdpPort();
-  WriteFile(dir / "snmpd.conf",
-            "master agentx\nagentXSocket " + socket + "\nrocommunity public 127.0.0.1\n");
-  Process snmpd({SNMPD_PATH, "-f", "-C", "-c", In("snmpd.conf"), "-Lo", "-p", In("snmpd.pid"),
-                 "udp:127.0.0.1:" + std::to_string(snmpdPort)},
-                dir.Path(), "snmpd", {{"MIBS", ""}});
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << snmpd.Err();
+  AgentxMaster master(SNMPD_PATH, dir);
+  ASSERT_TRUE(master.Ready()) << master.Program().Err();
+  const std::string& socket = master.Socket();
+  const int snmpdPort = master.Port();
   Process host({EXTHOST_PATH, "-f", "-Le", "-a", QUILLON_AGENT_PATH, "-x", socket}, dir.Path(),
                "host", AgentEnvironment());
   RawManager manager(snmpdPort);

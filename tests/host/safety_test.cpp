@@ -136,14 +136,10 @@ TEST_F(SafetyTest, ListensOnlyOnTheAddressItIsGiven) {
 
 TEST_F(SafetyTest, AsAnAgentxSubagentHoldsOnlyItsConnectionToTheMaster) {
   Rows("[" + kBase + ".1.0]\ncounter=one\ntype=string\n");
-  const std::string socket = In("agentx");
-  const int snmpdPort = FreeUdpPort();
-  WriteFile(dir / "snmpd.conf",
-            "master agentx\nagentXSocket " + socket + "\nrocommunity public 127.0.0.1\n");
-  Process snmpd({SNMPD_PATH, "-f", "-C", "-c", In("snmpd.conf"), "-Lo", "-p", In("snmpd.pid"),
-                 "udp:127.0.0.1:" + std::to_string(snmpdPort)},
-                dir.Path(), "snmpd", {{"MIBS", ""}});
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(socket); }, 10s)) << snmpd.Err();
+  AgentxMaster master(SNMPD_PATH, dir);
+  ASSERT_TRUE(master.Ready()) << master.Program().Err();
+  const std::string& socket = master.Socket();
+  const int snmpdPort = master.Port();
   Process host({EXTHOST_PATH, "--state-dir", In("net-snmp-state"), "-f", "-Le", "-a",
                 QUILLON_AGENT_PATH, "-x", socket},
                dir.Path(), "host", AgentEnvironment());
