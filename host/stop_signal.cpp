@@ -33,6 +33,14 @@ void OnSignal(int) {
 
 void OnWake(int, void* signal) { static_cast<StopSignal*>(signal)->Drain(); }
 
+void HandleStopSignals(void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
 void MakePipe(int (&ends)[2]) {
   if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
     throw std::system_error(errno, std::generic_category(), "pipe2");
@@ -59,16 +67,13 @@ StopSignal::StopSignal() {
   watchdogDescriptor = watchdog_[1];
   watcher_ = std::thread([this] { Watch(); });
   register_readfd(pipe_[0], OnWake, this);
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGINT, &action, nullptr);
+  HandleStopSignals(OnSignal);
 }
 
 StopSignal::~StopSignal() {
-  signal(SIGTERM, SIG_DFL);
-  signal(SIGINT, SIG_DFL);
+  // The service is ending: the rest of its teardown (net-snmp saving its state, the pid
+  // file going) must not be cut short by a stop sent once more, as systemd and people do.
+  HandleStopSignals(SIG_IGN);
   const uint64_t one = 1;
   [[maybe_unused]] const ssize_t written = write(loopEnded_, &one, sizeof one);
   watcher_.join();

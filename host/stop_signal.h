@@ -5,6 +5,7 @@
 // agent that waits on a command (a slow script, a stopped child) must not hold the stop
 // up: when the loop has not ended within the grace, the running commands are ended, so
 // that the call returns, and so are those started after, until the loop has ended.
+// From then on until the process exits, the signals are ignored: it is stopping already.
 
 #include <chrono>
 #include <thread>

@@ -440,5 +440,23 @@ TEST_F(OperationsTest, SubagentWaitsForALateMasterReconnectsAndStopsWithItCleanl
   EXPECT_EQ(host.Err().find("netsnmp_assert"), std::string::npos) << host.Err();
 }
 
+// systemd and people send a stop more than once; the service that is already stopping
+// must still end as it does on one: its state saved, its pid file gone, success.
+TEST_F(OperationsTest, RepeatedStopSignalsWhileStoppingEndTheServiceCleanly) {
+  UseExamples();
+  const fs::path pidFile = dir / "host.pid";
+  Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment(), {"-p", pidFile.string()});
+  ASSERT_TRUE(host.Started()) << host.Program().Err();
+  const pid_t pid = host.Program().Pid();
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (host.Program().Running() && std::chrono::steady_clock::now() < deadline) {
+    kill(pid, SIGTERM);
+    kill(pid, SIGINT);
+    std::this_thread::sleep_for(200us);
+  }
+  EXPECT_EQ(host.Program().Stop(SIGKILL), 0) << host.Program().Err();
+  EXPECT_FALSE(fs::exists(pidFile));
+}
+
 }  // namespace
 }  // namespace e2e
