@@ -44,7 +44,9 @@ ReloadSignal::ReloadSignal() {
 }
 
 ReloadSignal::~ReloadSignal() {
-  signal(SIGHUP, SIG_DFL);
+  // Torn down only as the service stops: a reload asked for now is moot, and the default
+  // action would end the stop half way.
+  signal(SIGHUP, SIG_IGN);
   unregister_readfd(pipe_[0]);
   reloadWakeDescriptor = -1;
   close(pipe_[0]);

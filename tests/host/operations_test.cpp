@@ -442,6 +442,7 @@ TEST_F(OperationsTest, SubagentWaitsForALateMasterReconnectsAndStopsWithItCleanl
 
 // systemd and people send a stop more than once; the service that is already stopping
 // must still end as it does on one: its state saved, its pid file gone, success.
+// A reload asked for while the service stops is moot, and must not end the stop either.
 TEST_F(OperationsTest, RepeatedStopSignalsWhileStoppingEndTheServiceCleanly) {
   UseExamples();
   const fs::path pidFile = dir / "host.pid";
@@ -452,6 +453,7 @@ TEST_F(OperationsTest, RepeatedStopSignalsWhileStoppingEndTheServiceCleanly) {
   while (host.Program().Running() && std::chrono::steady_clock::now() < deadline) {
     kill(pid, SIGTERM);
     kill(pid, SIGINT);
+    kill(pid, SIGHUP);
     std::this_thread::sleep_for(200us);
   }
   EXPECT_EQ(host.Program().Stop(SIGKILL), 0) << host.Program().Err();
