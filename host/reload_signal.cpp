@@ -3,23 +3,25 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <system_error>
 
+#include "host/handler_descriptor.h"
 #include "host/net_snmp.h"
 
 namespace exthost {
 namespace {
 
-volatile sig_atomic_t reloadRequested = 0;
-int reloadWakeDescriptor = -1;
+// The handler may run on any of the service's threads.
+std::atomic<int> reloadRequested{0};
+HandlerDescriptor reloadWake;
 
 void OnHangUp(int) {
   const int savedErrno = errno;
   reloadRequested = 1;
-  const char byte = 1;
-  [[maybe_unused]] const ssize_t written = write(reloadWakeDescriptor, &byte, 1);
+  reloadWake.Wake();
   errno = savedErrno;
 }
 
@@ -35,7 +37,7 @@ ReloadSignal::ReloadSignal() {
   if (pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
     throw std::system_error(errno, std::generic_category(), "pipe2");
   }
-  reloadWakeDescriptor = pipe_[1];
+  reloadWake.Open(pipe_[1]);
   register_readfd(pipe_[0], Drain, nullptr);
   struct sigaction action {};
   action.sa_handler = OnHangUp;
@@ -48,15 +50,11 @@ ReloadSignal::~ReloadSignal() {
   // action would end the stop half way.
   signal(SIGHUP, SIG_IGN);
   unregister_readfd(pipe_[0]);
-  reloadWakeDescriptor = -1;
+  reloadWake.Retire();
   close(pipe_[0]);
   close(pipe_[1]);
 }
 
-bool ReloadSignal::Take() {
-  if (reloadRequested == 0) return false;
-  reloadRequested = 0;
-  return true;
-}
+bool ReloadSignal::Take() { return reloadRequested.exchange(0) != 0; }
 
 }  // namespace exthost

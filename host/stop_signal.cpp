@@ -5,11 +5,13 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <system_error>
 
+#include "host/handler_descriptor.h"
 #include "host/net_snmp.h"
 #include "platform/process.h"
 
@@ -18,16 +20,16 @@ namespace {
 
 constexpr std::chrono::milliseconds kRepeat{100};
 
-volatile sig_atomic_t stopRequested = 0;
-int wakeDescriptor = -1;
-int watchdogDescriptor = -1;
+// The handler runs on whichever thread the signal reaches, the watchdog's included.
+std::atomic<int> stopRequested{0};
+HandlerDescriptor wake;
+HandlerDescriptor watchdog;
 
 void OnSignal(int) {
   const int savedErrno = errno;
   stopRequested = 1;
-  const char byte = 1;
-  [[maybe_unused]] ssize_t written = write(wakeDescriptor, &byte, 1);
-  written = write(watchdogDescriptor, &byte, 1);
+  wake.Wake();
+  watchdog.Wake();
   errno = savedErrno;
 }
 
@@ -63,8 +65,8 @@ StopSignal::StopSignal() {
   MakePipe(watchdog_);
   loopEnded_ = eventfd(0, EFD_CLOEXEC);
   if (loopEnded_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
-  wakeDescriptor = pipe_[1];
-  watchdogDescriptor = watchdog_[1];
+  wake.Open(pipe_[1]);
+  watchdog.Open(watchdog_[1]);
   watcher_ = std::thread([this] { Watch(); });
   register_readfd(pipe_[0], OnWake, this);
   HandleStopSignals(OnSignal);
@@ -78,8 +80,8 @@ StopSignal::~StopSignal() {
   [[maybe_unused]] const ssize_t written = write(loopEnded_, &one, sizeof one);
   watcher_.join();
   unregister_readfd(pipe_[0]);
-  wakeDescriptor = -1;
-  watchdogDescriptor = -1;
+  wake.Retire();
+  watchdog.Retire();
   for (const int descriptor : {pipe_[0], pipe_[1], watchdog_[0], watchdog_[1], loopEnded_}) {
     close(descriptor);
   }
