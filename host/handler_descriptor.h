@@ -19,9 +19,10 @@ class HandlerDescriptor {
   void Wake() {
     ++writers_;
     const int descriptor = descriptor_.load();
-    const char byte = 1;
-    if (descriptor >= 0) [[maybe_unused]]
-      const ssize_t written = write(descriptor, &byte, 1);
+    if (descriptor >= 0) {
+      const char byte = 1;
+      [[maybe_unused]] const ssize_t written = write(descriptor, &byte, 1);
+    }
     --writers_;
   }
 
