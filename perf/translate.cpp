@@ -6,6 +6,7 @@
 #include "perf/ex_registry.h"
 #include "perf/internal.h"
 #include "perf/perf.h"
+#include "platform/ascii_case.h"
 #include "platform/registry.h"
 
 namespace perf {
@@ -17,15 +18,6 @@ namespace {
 
 constexpr const char* kPerflibKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Perflib";
 constexpr uint32_t kLocalNameBufferSize = 255;
-
-// Names match whatever the case of their ASCII letters; nothing else is folded.
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiUpper(x) == AsciiUpper(y);
-         });
-}
 
 struct ShortPath {
   bool split = false;
@@ -57,7 +49,7 @@ ShortPath SplitShortPath(const std::string& path) {
 int32_t EnglishIndex(const std::string& name) {
   const EnglishTable& table = State.englishTable;
   for (std::size_t i = 1; i < table.size(); i += 2) {
-    if (SameName(table[i], name)) return lib::StrToInt(table[i - 1]);
+    if (platform::EqualsIgnoringAsciiCase(table[i], name)) return lib::StrToInt(table[i - 1]);
   }
   return 0;
 }

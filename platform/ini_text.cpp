@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/ascii_case.h"
+
 namespace platform {
 
 namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 // Blanks around a line.
 bool IsLineBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
@@ -36,16 +36,12 @@ std::string_view Unquoted(std::string_view value) {
 
 size_t IniText::CaseInsensitiveHash::operator()(std::string_view text) const {
   uint64_t hash = 14695981039346656037ull;
-  for (char c : text) hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 1099511628211ull;
+  for (char c : text) hash = (hash ^ static_cast<unsigned char>(AsciiLower(c))) * 1099511628211ull;
   return static_cast<size_t>(hash);
 }
 
 bool IniText::CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
+  return EqualsIgnoringAsciiCase(a, b);
 }
 
 IniText::IniText(std::string text) : text_(std::move(text)) {

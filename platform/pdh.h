@@ -6,8 +6,9 @@ namespace platform {
 
 // The Performance Data Helper calls that counter access makes, with the argument
 // lists, record layouts, size-probe protocol and status codes of pdh.dll. On
-// Windows it forwards to pdh.dll; on Linux it is served by the counter provider in
-// platform/posix/pdh. Tests substitute fakes for it.
+// Windows it forwards to pdh.dll; on Linux it is served by the counter provider
+// (the quillon_provider library), which defines SystemPdh there. Tests substitute
+// fakes for it.
 using PdhStatus = uint32_t;
 using PdhHandle = std::uintptr_t;
 
@@ -29,7 +30,6 @@ constexpr PdhStatus kPdhCStatusNoMachine = 0x800007D0;
 constexpr PdhStatus kPdhCalcNegativeDenominator = 0x800007D6;
 constexpr PdhStatus kPdhCalcNegativeValue = 0x800007D8;
 
-constexpr uint32_t kPdhFmtRaw = 0x00000010;
 constexpr uint32_t kPdhFmtLong = 0x00000100;
 constexpr uint32_t kPdhFmtDouble = 0x00000200;
 constexpr uint32_t kPdhFmtLarge = 0x00000400;

@@ -2,16 +2,14 @@
 
 #include "fuzz/fuzz_inputs.h"
 #include "perf/perf.h"
-#include "platform/posix/pdh/counter_path.h"
+#include "provider/counter_path.h"
 
 namespace quillon::fuzz {
 namespace {
 
-namespace pdh = platform::posix::pdh;
-
 // A full path that parses composes back to a path that parses the same.
 void CheckFullPath(std::string_view text) {
-  const auto path = pdh::ParseCounterPath(text);
+  const auto path = provider::ParseCounterPath(text);
   if (!path) return;
   const platform::PdhCounterPathElements elements{
       path->machine.c_str(),
@@ -21,7 +19,7 @@ void CheckFullPath(std::string_view text) {
       path->instanceIndex,
       path->counter.c_str(),
   };
-  const auto again = pdh::ParseCounterPath(pdh::ComposeCounterPath(elements));
+  const auto again = provider::ParseCounterPath(provider::ComposeCounterPath(elements));
   Require(again.has_value(), "a composed path parses");
   Require(again->machine == path->machine && again->object == path->object &&
               again->counter == path->counter,

@@ -5,14 +5,13 @@
 #include <string>
 
 #include "fuzz/fuzz_inputs.h"
-#include "platform/posix/pdh/object_model.h"
-#include "platform/posix/pdh/source_roots.h"
+#include "provider/objects/object_model.h"
+#include "provider/sources/source_roots.h"
 
 namespace quillon::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
-namespace pdh = platform::posix::pdh;
 
 // The files of /proc and /sys that the counter provider parses, relative to a
 // machine's root, each with a small content in the kernel's format; the input's
@@ -88,16 +87,16 @@ void RunProcFiles(std::string_view data) {
   static Machine machine;
   const Source& source = kSources[static_cast<uint8_t>(data.front()) % std::size(kSources)];
   machine.Write(source.path, data.substr(1));
-  pdh::CollectContext context{machine.Proc(), machine.Sys(), 0, {}};
-  for (const pdh::ObjectSpec* object : pdh::Objects()) {
+  provider::CollectContext context{machine.Proc(), machine.Sys(), 0, {}};
+  for (const provider::ObjectSpec* object : provider::Objects()) {
     context.wanted.assign(object->counters.size(), true);
-    const pdh::ObjectSample sample = object->collect(context);
-    for (const pdh::InstanceSample& instance : sample.instances) {
+    const provider::ObjectSample sample = object->collect(context);
+    for (const provider::InstanceSample& instance : sample.instances) {
       Require(instance.values.size() == object->counters.size(),
               "an instance has a value for each counter");
     }
   }
-  pdh::ReadClock({machine.Proc(), machine.Sys(), true});
+  provider::ReadClock({machine.Proc(), machine.Sys(), true});
   machine.Write(source.path, source.usual);
 }
 

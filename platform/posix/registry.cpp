@@ -8,9 +8,9 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/ascii_case.h"
 #include "platform/file_system.h"
-#include "platform/posix/pdh/perflib.h"
-#include "platform/posix/pdh/text_util.h"
+#include "platform/posix/perflib.h"
 #include "platform/posix/registry_file.h"
 #include "platform/posix/utf16.h"
 
@@ -152,7 +152,7 @@ std::string_view PerflibSubkeyOf(std::string_view path) {
   if (path.size() <= kPerflibPath.size()) return {};
   const std::string_view tail = path.substr(kPerflibPath.size() + 1);
   for (const std::string& name : posix::PerflibSubkeys()) {
-    if (posix::pdh::EqualsIgnoringAsciiCase(name, tail)) return name;
+    if (EqualsIgnoringAsciiCase(name, tail)) return name;
   }
   return {};
 }

@@ -6,7 +6,7 @@
 
 #include "fake_pdh.h"
 #include "perf/perf.h"
-#include "platform/posix/pdh/display_language.h"
+#include "provider/display_language.h"
 #include "tool/commands.h"
 
 namespace {
@@ -19,7 +19,7 @@ class CtrviewCommands : public ::testing::Test {
   void SetUp() override {
     setenv("QUILLON_REGISTRY", QUILLON_SOURCE_DIR "/tests/fixtures/ctrview/registry.reg", 1);
     setenv("LANG", "C", 1);
-    platform::posix::pdh::RereadDisplayLanguage();
+    provider::RereadDisplayLanguage();
     perf::UsePdh(pdh);
   }
   void TearDown() override { perf::UsePdh(platform::SystemPdh()); }

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "perf/perf.h"
-#include "platform/posix/pdh/display_language.h"
+#include "provider/display_language.h"
 
 void PerfTest::SetUp() {
   std::string pattern = (std::filesystem::temp_directory_path() / "quillon-perf-XXXXXX").string();
@@ -17,7 +17,7 @@ void PerfTest::SetUp() {
   unsetenv("LC_ALL");
   unsetenv("LC_MESSAGES");
   setenv("LANG", "C", 1);
-  platform::posix::pdh::RereadDisplayLanguage();
+  provider::RereadDisplayLanguage();
   perf::DebugFlag = "1";
   perf::UsePdh(pdh);
 }
@@ -34,7 +34,7 @@ void PerfTest::TearDown() {
 void PerfTest::UseGermanNames() {
   setenv("LANG", "de_DE.UTF-8", 1);
   // The provider reads the display language once, at load.
-  platform::posix::pdh::RereadDisplayLanguage();
+  provider::RereadDisplayLanguage();
 }
 
 bool PerfTest::DebugLogExists() const { return std::filesystem::exists(driveC / "log.txt"); }

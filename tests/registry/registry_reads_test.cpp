@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/posix/pdh/perflib.h"
+#include "platform/posix/perflib.h"
 #include "platform/registry.h"
 #include "registry_env.h"
 

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/pdh/perflib.h"
+#include "platform/posix/perflib.h"
 #include "platform/registry.h"
 #include "registry_env.h"
 
@@ -190,10 +190,8 @@ TEST(RegistryStandIn, PerflibComesFromTheCounterProviderNotTheFile) {
 
   const std::string english = posix::PerflibSubkeys().front();
   const RegKey table = Open(std::string(kPerflib) + "\\" + english);
-  uint32_t type = 0;
-  std::string data;
-  const bool served = posix::PerflibValue(english, "Counter", type, data);
-  EXPECT_EQ(Query(table, "Counter"), served ? data : "<missing>");
+  const std::string* served = posix::PerflibMultiSz(english, "Counter");
+  EXPECT_EQ(Query(table, "Counter"), served ? *served : "<missing>");
   CloseRegKey(table);
 
   const RegKey parent = Open("Software\\Microsoft\\Windows NT\\CurrentVersion");

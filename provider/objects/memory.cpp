@@ -1,0 +1,158 @@
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "provider/counter_math.h"
+#include "provider/counter_types.h"
+#include "provider/objects/object_model.h"
+#include "provider/sources/key_value_file.h"
+#include "provider/text_util.h"
+
+// Memory: <proc>/meminfo for sizes, <proc>/vmstat for paging. The commit limit
+// is what Windows means by it, physical memory plus swap, rather than the
+// kernel's strict-overcommit CommitLimit. A value whose line or file is missing
+// has no value.
+//
+// Kernels before 3.14 have no MemAvailable line. There the available memory is
+// estimated as the kernel computes MemAvailable: free memory less the low
+// watermark, plus the page cache (active and inactive file pages) and the
+// reclaimable slab, of each of which the part that the watermark keeps back (at
+// most half) does not count. The low watermark of such a kernel is 5/4 of
+// vm.min_free_kbytes (<proc>/sys/vm/min_free_kbytes; 0 when that is missing).
+// The estimate needs MemFree; a missing page-cache or slab line counts as 0.
+namespace provider {
+namespace {
+
+enum Counter : size_t {
+  kAvailableBytes,
+  kAvailableKBytes,
+  kAvailableMBytes,
+  kCommittedBytes,
+  kCommitLimit,
+  kCommittedInUse,
+  kCacheBytes,
+  kPageFaultsPerSec,
+  kPagesPerSec,
+  kCounterCount
+};
+
+constexpr int64_t kKilo = 1024;
+
+// The meminfo lines behind each group of counters, looked for only when one of the
+// group is wanted: the file has some fifty lines and a read usually wants one.
+constexpr std::array<std::string_view, 1> kAvailableNames = {"MemAvailable"};
+enum EstimateLine : size_t { kMemFree, kActiveFile, kInactiveFile, kSlabReclaimable };
+constexpr std::array<std::string_view, 4> kEstimateNames = {"MemFree", "Active(file)",
+                                                            "Inactive(file)", "SReclaimable"};
+enum CommitLine : size_t { kCommittedAs, kMemTotal, kSwapTotal };
+constexpr std::array<std::string_view, 3> kCommitNames = {"Committed_AS", "MemTotal", "SwapTotal"};
+constexpr std::array<std::string_view, 1> kCacheNames = {"Cached"};
+
+enum VmstatLine : size_t { kPageFaults, kMajorFaults, kPagesSwappedOut, kVmstatLineCount };
+constexpr std::array<std::string_view, kVmstatLineCount> kVmstatNames = {"pgfault", "pgmajfault",
+                                                                         "pswpout"};
+
+template <size_t Count>
+std::array<std::optional<int64_t>, Count> FindLines(
+    std::string_view text, const std::array<std::string_view, Count>& names) {
+  std::array<std::optional<int64_t>, Count> values;
+  FindKeyValues(text, names, values);
+  return values;
+}
+
+std::optional<int64_t> EstimatedAvailableKb(const CollectContext& context,
+                                            std::string_view meminfo) {
+  const auto lines = FindLines(meminfo, kEstimateNames);
+  if (!lines[kMemFree]) return std::nullopt;
+  int64_t lowWatermark = 0;
+  if (const std::string* minFree = context.Proc("sys/vm/min_free_kbytes")) {
+    auto fields = SplitFields(*minFree);
+    auto kilobytes = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
+    lowWatermark = static_cast<int64_t>(kilobytes.value_or(0)) * 5 / 4;
+  }
+  int64_t pageCache = lines[kActiveFile].value_or(0) + lines[kInactiveFile].value_or(0);
+  int64_t slab = lines[kSlabReclaimable].value_or(0);
+  int64_t available = *lines[kMemFree] - lowWatermark;
+  available += pageCache - std::min(pageCache / 2, lowWatermark);
+  available += slab - std::min(slab / 2, lowWatermark);
+  return std::max<int64_t>(available, 0);
+}
+
+void ReadSizes(const CollectContext& context, InstanceSample& instance) {
+  const std::string* text = context.Proc("meminfo");
+  const std::string_view meminfo = text ? std::string_view(*text) : std::string_view();
+  auto& values = instance.values;
+  if (context.Wants({kAvailableBytes, kAvailableKBytes, kAvailableMBytes})) {
+    auto available = FindLines(meminfo, kAvailableNames)[0];
+    if (!available) available = EstimatedAvailableKb(context, meminfo);
+    if (available) {
+      values[kAvailableBytes].first = *available * kKilo;
+      values[kAvailableKBytes].first = *available;
+      values[kAvailableMBytes].first = *available / kKilo;
+    } else {
+      values[kAvailableBytes] = values[kAvailableKBytes] = values[kAvailableMBytes] = kMissing;
+    }
+  }
+  if (context.Wants({kCommittedBytes, kCommitLimit, kCommittedInUse})) {
+    const auto lines = FindLines(meminfo, kCommitNames);
+    const auto committed = lines[kCommittedAs];
+    const auto limit = lines[kMemTotal] && lines[kSwapTotal]
+                           ? std::optional<int64_t>(*lines[kMemTotal] + *lines[kSwapTotal])
+                           : std::nullopt;
+    values[kCommittedBytes] = committed ? RawPair{*committed * kKilo} : kMissing;
+    values[kCommitLimit] = limit ? RawPair{*limit * kKilo} : kMissing;
+    // Kilobytes, and halved together when they outgrow the 32-bit fraction.
+    values[kCommittedInUse] = committed && limit ? FractionIn32Bits(*committed, *limit) : kMissing;
+  }
+  if (context.Wants({kCacheBytes})) {
+    const auto cached = FindLines(meminfo, kCacheNames)[0];
+    values[kCacheBytes] = cached ? RawPair{*cached * kKilo} : kMissing;
+  }
+}
+
+void ReadPaging(const CollectContext& context, InstanceSample& instance) {
+  const std::string* text = context.Proc("vmstat");
+  const auto vmstat = FindLines(text ? std::string_view(*text) : std::string_view(), kVmstatNames);
+  auto& values = instance.values;
+  values[kPageFaultsPerSec] =
+      vmstat[kPageFaults] ? RawPair{*vmstat[kPageFaults], context.perfTime} : kMissing;
+  // Hard faults read pages in; swapping out writes them.
+  values[kPagesPerSec] =
+      vmstat[kMajorFaults] && vmstat[kPagesSwappedOut]
+          ? RawPair{*vmstat[kMajorFaults] + *vmstat[kPagesSwappedOut], context.perfTime}
+          : kMissing;
+}
+
+ObjectSample Collect(const CollectContext& context) {
+  InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
+  if (context.Wants({kAvailableBytes, kAvailableKBytes, kAvailableMBytes, kCommittedBytes,
+                     kCommitLimit, kCommittedInUse, kCacheBytes})) {
+    ReadSizes(context, instance);
+  }
+  if (context.Wants({kPageFaultsPerSec, kPagesPerSec})) ReadPaging(context, instance);
+  ObjectSample sample;
+  sample.instances.push_back(std::move(instance));
+  return sample;
+}
+
+}  // namespace
+
+const ObjectSpec& MemoryObject() {
+  static const ObjectSpec object{4,
+                                 false,
+                                 {
+                                     {24, kPerfCounterLargeRawcount, -6},
+                                     {1380, kPerfCounterLargeRawcount, -3},
+                                     {1382, kPerfCounterLargeRawcount, 0},
+                                     {26, kPerfCounterLargeRawcount, -6},
+                                     {30, kPerfCounterLargeRawcount, -6},
+                                     {1406, kPerfRawFraction, 0},
+                                     {818, kPerfCounterLargeRawcount, -6},
+                                     {28, kPerfCounterCounter, -1},
+                                     {40, kPerfCounterCounter, 0},
+                                 },
+                                 Collect};
+  return object;
+}
+
+}  // namespace provider

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace provider {
+
+// Texts of "name value" or "name: value [kB]" lines (meminfo, vmstat, a
+// process's status, snmp6): the first numbers of the named lines, in one pass:
+// values[i] for names[i], nullopt when no line has that name.
+void FindKeyValues(std::string_view text, std::span<const std::string_view> names,
+                   std::span<std::optional<int64_t>> values);
+
+}  // namespace provider
