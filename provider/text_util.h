@@ -21,13 +21,6 @@ std::optional<uint64_t> ParseUnsigned(std::string_view text);
 // A decimal with an optional fraction ("1234.56") in units of 1/scale, exactly.
 std::optional<int64_t> ParseScaledDecimal(std::string_view text, int64_t scale);
 
-// The whole content of a file; nullopt when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
-
-// The same into a buffer that keeps its capacity from one read to the next.
-// False, with content empty or partial, when the file cannot be read.
-bool ReadFileInto(const std::string& path, std::string& content);
-
 // The lines of a text.
 std::vector<std::string_view> SplitLines(std::string_view text);
 

@@ -23,6 +23,15 @@ enum Counter : size_t {
   kCounterCount
 };
 
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kDatagrams, {438, kPerfCounterCounter, -1, "Datagrams/sec"}},
+    {kDatagramsReceived, {446, kPerfCounterCounter, -1, "Datagrams Received/sec"}},
+    {kDatagramsSent, {442, kPerfCounterCounter, -1, "Datagrams Sent/sec"}},
+    {kDatagramsForwarded, {556, kPerfCounterCounter, -1, "Datagrams Forwarded/sec"}},
+    {kReceivedDiscarded, {560, kPerfCounterRawcount, 0, "Datagrams Received Discarded"}},
+    {kOutboundDiscarded, {566, kPerfCounterRawcount, 0, "Datagrams Outbound Discarded"}},
+});
+
 // The kernel's fields behind the counters.
 enum Field : size_t { kReceived, kSent, kForwarded, kInDiscards, kOutDiscards, kFieldCount };
 using FieldNames = std::array<std::string_view, kFieldCount>;
@@ -58,24 +67,15 @@ ObjectSample CollectIPv6(const CollectContext& context) {
   return Sample(fields, context.perfTime);
 }
 
-const std::vector<CounterSpec>& IpCounters() {
-  static const std::vector<CounterSpec> counters = {
-      {438, kPerfCounterCounter, -1}, {446, kPerfCounterCounter, -1},
-      {442, kPerfCounterCounter, -1}, {556, kPerfCounterCounter, -1},
-      {560, kPerfCounterRawcount, 0}, {566, kPerfCounterRawcount, 0},
-  };
-  return counters;
-}
-
 }  // namespace
 
 const ObjectSpec& IPv4Object() {
-  static const ObjectSpec object{546, false, IpCounters(), CollectIPv4};
+  static const ObjectSpec object{546, false, {kCounters.begin(), kCounters.end()}, CollectIPv4};
   return object;
 }
 
 const ObjectSpec& IPv6Object() {
-  static const ObjectSpec object{9006, false, IpCounters(), CollectIPv6};
+  static const ObjectSpec object{9006, false, {kCounters.begin(), kCounters.end()}, CollectIPv6};
   return object;
 }
 

@@ -1,13 +1,12 @@
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
-#include <optional>
 #include <set>
 
 #include "provider/counter_math.h"
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
-#include "provider/sources/proc_escapes.h"
+#include "provider/sources/proc_mountinfo.h"
 #include "provider/text_util.h"
 
 // LogicalDisk: one instance per mounted file system of <proc>/self/mountinfo,
@@ -24,6 +23,11 @@ namespace {
 
 enum Counter : size_t { kFreeSpace, kFreeMegabytes, kCounterCount };
 
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kFreeSpace, {408, kPerfRawFraction, 0, "% Free Space"}},
+    {kFreeMegabytes, {410, kPerfCounterRawcount, 0, "Free Megabytes"}},
+});
+
 constexpr int64_t kMegabyte = 1024 * 1024;
 
 bool IsVolume(std::string_view device, std::string_view type) {
@@ -37,24 +41,6 @@ bool IsDirectory(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// What a mountinfo line says of one mount.
-struct Mount {
-  std::string_view device;  // "major:minor" of the file system
-  std::string mountPoint;
-  std::string_view type;
-  std::string_view source;
-};
-
-// "id parent major:minor root mount-point options [optional...] - type source super-options"
-std::optional<Mount> ParseMountinfoLine(std::string_view line) {
-  auto fields = SplitFields(line);
-  size_t separator = 6;
-  while (separator < fields.size() && fields[separator] != "-") ++separator;
-  if (fields.size() < 5 || separator + 2 >= fields.size()) return std::nullopt;
-  return Mount{fields[2], UnescapeProcField(fields[4]), fields[separator + 1],
-               fields[separator + 2]};
-}
-
 ObjectSample Collect(const CollectContext& context) {
   ObjectSample sample;
   const std::string* mountinfo = context.Proc("self/mountinfo");
@@ -63,17 +49,16 @@ ObjectSample Collect(const CollectContext& context) {
   int64_t totalFreeMb = 0;
   int64_t totalSizeMb = 0;
   std::set<std::string_view> seenDevices;
-  for (std::string_view line : SplitLines(*mountinfo)) {
-    auto mount = ParseMountinfoLine(line);
-    if (!mount || !IsVolume(mount->source, mount->type)) continue;
-    if (seenDevices.count(mount->device) || !IsDirectory(mount->mountPoint)) continue;
+  for (const Mount& mount : ParseMountinfo(*mountinfo)) {
+    if (!IsVolume(mount.source, mount.type)) continue;
+    if (seenDevices.count(mount.device) || !IsDirectory(mount.mountPoint)) continue;
     struct statvfs space {};
-    if (statvfs(mount->mountPoint.c_str(), &space) != 0) continue;
-    seenDevices.insert(mount->device);
+    if (statvfs(mount.mountPoint.c_str(), &space) != 0) continue;
+    seenDevices.insert(mount.device);
     int64_t blockSize = static_cast<int64_t>(space.f_frsize ? space.f_frsize : space.f_bsize);
     int64_t freeMb = static_cast<int64_t>(space.f_bavail) * blockSize / kMegabyte;
     int64_t sizeMb = static_cast<int64_t>(space.f_blocks) * blockSize / kMegabyte;
-    InstanceSample volume{SafeInstanceName(mount->mountPoint), std::vector<RawPair>(kCounterCount)};
+    InstanceSample volume{SafeInstanceName(mount.mountPoint), std::vector<RawPair>(kCounterCount)};
     volume.values[kFreeSpace] = FractionIn32Bits(freeMb, sizeMb);
     volume.values[kFreeMegabytes].first = freeMb;
     totalFreeMb += freeMb;
@@ -89,13 +74,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& LogicalDiskObject() {
-  static const ObjectSpec object{236,
-                                 true,
-                                 {
-                                     {408, kPerfRawFraction, 0},
-                                     {410, kPerfCounterRawcount, 0},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{236, true, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

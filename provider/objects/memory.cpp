@@ -6,7 +6,7 @@
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/key_value_file.h"
-#include "provider/text_util.h"
+#include "provider/sources/single_number.h"
 
 // Memory: <proc>/meminfo for sizes, <proc>/vmstat for paging. The commit limit
 // is what Windows means by it, physical memory plus swap, rather than the
@@ -35,6 +35,18 @@ enum Counter : size_t {
   kPagesPerSec,
   kCounterCount
 };
+
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kAvailableBytes, {24, kPerfCounterLargeRawcount, -6, "Available Bytes"}},
+    {kAvailableKBytes, {1380, kPerfCounterLargeRawcount, -3, "Available KBytes"}},
+    {kAvailableMBytes, {1382, kPerfCounterLargeRawcount, 0, "Available MBytes"}},
+    {kCommittedBytes, {26, kPerfCounterLargeRawcount, -6, "Committed Bytes"}},
+    {kCommitLimit, {30, kPerfCounterLargeRawcount, -6, "Commit Limit"}},
+    {kCommittedInUse, {1406, kPerfRawFraction, 0, "% Committed Bytes In Use"}},
+    {kCacheBytes, {818, kPerfCounterLargeRawcount, -6, "Cache Bytes"}},
+    {kPageFaultsPerSec, {28, kPerfCounterCounter, -1, "Page Faults/sec"}},
+    {kPagesPerSec, {40, kPerfCounterCounter, 0, "Pages/sec"}},
+});
 
 constexpr int64_t kKilo = 1024;
 
@@ -66,9 +78,7 @@ std::optional<int64_t> EstimatedAvailableKb(const CollectContext& context,
   if (!lines[kMemFree]) return std::nullopt;
   int64_t lowWatermark = 0;
   if (const std::string* minFree = context.Proc("sys/vm/min_free_kbytes")) {
-    auto fields = SplitFields(*minFree);
-    auto kilobytes = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
-    lowWatermark = static_cast<int64_t>(kilobytes.value_or(0)) * 5 / 4;
+    lowWatermark = static_cast<int64_t>(ParseSingleNumber(*minFree).value_or(0)) * 5 / 4;
   }
   int64_t pageCache = lines[kActiveFile].value_or(0) + lines[kInactiveFile].value_or(0);
   int64_t slab = lines[kSlabReclaimable].value_or(0);
@@ -138,20 +148,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& MemoryObject() {
-  static const ObjectSpec object{4,
-                                 false,
-                                 {
-                                     {24, kPerfCounterLargeRawcount, -6},
-                                     {1380, kPerfCounterLargeRawcount, -3},
-                                     {1382, kPerfCounterLargeRawcount, 0},
-                                     {26, kPerfCounterLargeRawcount, -6},
-                                     {30, kPerfCounterLargeRawcount, -6},
-                                     {1406, kPerfRawFraction, 0},
-                                     {818, kPerfCounterLargeRawcount, -6},
-                                     {28, kPerfCounterCounter, -1},
-                                     {40, kPerfCounterCounter, 0},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{4, false, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

@@ -1,5 +1,7 @@
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
+#include "provider/sources/proc_net_dev.h"
+#include "provider/sources/single_number.h"
 #include "provider/text_util.h"
 
 // Network Interface: one instance per interface of <proc>/net/dev, in its order;
@@ -20,22 +22,22 @@ enum Counter : size_t {
   kCounterCount
 };
 
-// Columns of /proc/net/dev after the interface name.
-enum Column : size_t {
-  kRxBytes = 0,
-  kRxPackets = 1,
-  kRxErrors = 2,
-  kTxBytes = 8,
-  kTxPackets = 9,
-  kTxErrors = 10,
-  kColumnCount = 16
-};
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kBytesReceived, {264, kPerfCounterBulkCount, -4, "Bytes Received/sec"}},
+    {kBytesSent, {506, kPerfCounterBulkCount, -4, "Bytes Sent/sec"}},
+    {kBytesTotal, {388, kPerfCounterBulkCount, -4, "Bytes Total/sec"}},
+    {kPackets, {400, kPerfCounterBulkCount, -1, "Packets/sec"}},
+    {kPacketsReceived, {266, kPerfCounterBulkCount, -1, "Packets Received/sec"}},
+    {kPacketsSent, {452, kPerfCounterBulkCount, -1, "Packets Sent/sec"}},
+    {kReceiveErrors, {530, kPerfCounterRawcount, 0, "Packets Received Errors"}},
+    {kOutboundErrors, {542, kPerfCounterRawcount, 0, "Packets Outbound Errors"}},
+    {kCurrentBandwidth, {520, kPerfCounterLargeRawcount, -6, "Current Bandwidth"}},
+});
 
 int64_t LinkSpeedBitsPerSecond(const CollectContext& context, const std::string& interface) {
   const std::string* speed = context.Sys("class/net/" + interface + "/speed");
-  auto fields = SplitFields(speed ? std::string_view(*speed) : std::string_view());
   // Links without carrier report -1, which is no number here.
-  auto megabits = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
+  auto megabits = speed ? ParseSingleNumber(*speed) : std::nullopt;
   return megabits ? static_cast<int64_t>(*megabits) * 1'000'000 : 0;
 }
 
@@ -43,28 +45,20 @@ ObjectSample Collect(const CollectContext& context) {
   ObjectSample sample;
   const std::string* dev = context.Proc("net/dev");
   if (!dev) return sample;
-  for (std::string_view line : SplitLines(*dev)) {
-    size_t colon = line.find(':');
-    if (colon == std::string_view::npos) continue;
-    auto names = SplitFields(line.substr(0, colon));
-    auto columns = SplitFields(line.substr(colon + 1));
-    if (names.size() != 1 || columns.size() < kColumnCount) continue;
-    auto column = [&](Column c) {
-      return static_cast<int64_t>(ParseUnsigned(columns[c]).value_or(0));
-    };
-    std::string device(names[0]);
-    InstanceSample instance{SafeInstanceName(device), std::vector<RawPair>(kCounterCount)};
+  for (const NetDevice& device : ParseNetDev(*dev)) {
+    InstanceSample instance{SafeInstanceName(device.name), std::vector<RawPair>(kCounterCount)};
     int64_t now = context.perfTime;
-    instance.values[kBytesReceived] = {column(kRxBytes), now};
-    instance.values[kBytesSent] = {column(kTxBytes), now};
-    instance.values[kBytesTotal] = {column(kRxBytes) + column(kTxBytes), now};
-    instance.values[kPackets] = {column(kRxPackets) + column(kTxPackets), now};
-    instance.values[kPacketsReceived] = {column(kRxPackets), now};
-    instance.values[kPacketsSent] = {column(kTxPackets), now};
-    instance.values[kReceiveErrors].first = column(kRxErrors);
-    instance.values[kOutboundErrors].first = column(kTxErrors);
+    instance.values[kBytesReceived] = {device.rxBytes, now};
+    instance.values[kBytesSent] = {device.txBytes, now};
+    instance.values[kBytesTotal] = {device.rxBytes + device.txBytes, now};
+    instance.values[kPackets] = {device.rxPackets + device.txPackets, now};
+    instance.values[kPacketsReceived] = {device.rxPackets, now};
+    instance.values[kPacketsSent] = {device.txPackets, now};
+    instance.values[kReceiveErrors].first = device.rxErrors;
+    instance.values[kOutboundErrors].first = device.txErrors;
     if (context.Wants({kCurrentBandwidth})) {
-      instance.values[kCurrentBandwidth].first = LinkSpeedBitsPerSecond(context, device);
+      instance.values[kCurrentBandwidth].first =
+          LinkSpeedBitsPerSecond(context, std::string(device.name));
     }
     sample.instances.push_back(std::move(instance));
   }
@@ -74,20 +68,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& NetworkInterfaceObject() {
-  static const ObjectSpec object{510,
-                                 true,
-                                 {
-                                     {264, kPerfCounterBulkCount, -4},
-                                     {506, kPerfCounterBulkCount, -4},
-                                     {388, kPerfCounterBulkCount, -4},
-                                     {400, kPerfCounterBulkCount, -1},
-                                     {266, kPerfCounterBulkCount, -1},
-                                     {452, kPerfCounterBulkCount, -1},
-                                     {530, kPerfCounterRawcount, 0},
-                                     {542, kPerfCounterRawcount, 0},
-                                     {520, kPerfCounterLargeRawcount, -6},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{510, true, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

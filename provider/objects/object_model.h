@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -70,11 +71,38 @@ struct CollectContext {
   SourceFiles& Files() const { return files ? *files : ownFiles; }
 };
 
+// A counter of an object: the index of its name in the name tables, its Windows
+// counter type, its default scale and its English name (Perflib\009's at that index).
 struct CounterSpec {
-  uint32_t nameIndex;
-  uint32_t type;
-  int32_t defaultScale;
+  uint32_t nameIndex = 0;
+  uint32_t type = 0;
+  int32_t defaultScale = 0;
+  const char* english = "";
 };
+
+// One entry of an object's counter table: the position of the counter (its value
+// in the object's enum of counters) and the counter.
+struct NamedCounter {
+  size_t counter;
+  CounterSpec spec;
+};
+
+// The counters of an object in the order of its enum, from entries that each name
+// their position: a table whose entries miss a position, name one twice or name one
+// beyond Count does not compile.
+template <size_t Count>
+consteval std::array<CounterSpec, Count> CounterTable(const NamedCounter (&entries)[Count]) {
+  std::array<CounterSpec, Count> table{};
+  std::array<bool, Count> placed{};
+  for (const NamedCounter& entry : entries) {
+    if (entry.counter >= Count || placed[entry.counter]) {
+      throw "each counter of the enum needs exactly one entry";
+    }
+    placed[entry.counter] = true;
+    table[entry.counter] = entry.spec;
+  }
+  return table;
+}
 
 // A performance object: its name, its counters in display order, whether it has
 // instances, and the function that reads one sample of it.

@@ -6,7 +6,7 @@
 #include "provider/counter_math.h"
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
-#include "provider/sources/proc_escapes.h"
+#include "provider/sources/proc_swaps.h"
 #include "provider/text_util.h"
 
 // Paging File: one instance per swap area of <proc>/swaps, in its order, named
@@ -25,8 +25,10 @@ namespace {
 
 enum Counter : size_t { kUsage, kUsagePeak, kCounterCount };
 
-// Columns of <proc>/swaps: Filename Type Size Used Priority (sizes in KiB).
-enum Column : size_t { kFilename = 0, kSize = 2, kUsed = 3, kColumnCount = 5 };
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kUsage, {702, kPerfRawFraction, 0, "% Usage"}},
+    {kUsagePeak, {704, kPerfRawFraction, 0, "% Usage Peak"}},
+});
 
 // The highest usage seen of an area, by name and size.
 int64_t RecordPeak(const std::string& name, int64_t size, int64_t used) {
@@ -55,18 +57,11 @@ ObjectSample Collect(const CollectContext& context) {
     return sample;
   }
   int64_t totalSize = 0, totalUsed = 0;
-  for (std::string_view line : SplitLines(*swaps)) {
-    auto columns = SplitFields(line);
-    if (columns.size() < kColumnCount) continue;
-    auto size = ParseUnsigned(columns[kSize]);
-    auto used = ParseUnsigned(columns[kUsed]);
-    // The header line has no numbers.
-    if (!size || !used) continue;
-    std::string name = SafeInstanceName(UnescapeProcField(columns[kFilename]));
+  for (const SwapArea& area : ParseSwaps(*swaps)) {
     sample.instances.push_back(
-        MakeInstance(std::move(name), static_cast<int64_t>(*size), static_cast<int64_t>(*used)));
-    totalSize += static_cast<int64_t>(*size);
-    totalUsed += static_cast<int64_t>(*used);
+        MakeInstance(SafeInstanceName(area.filename), area.sizeKb, area.usedKb));
+    totalSize += area.sizeKb;
+    totalUsed += area.usedKb;
   }
   sample.instances.push_back(MakeInstance(kTotalInstance, totalSize, totalUsed));
   return sample;
@@ -75,13 +70,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& PagingFileObject() {
-  static const ObjectSpec object{700,
-                                 true,
-                                 {
-                                     {702, kPerfRawFraction, 0},
-                                     {704, kPerfRawFraction, 0},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{700, true, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

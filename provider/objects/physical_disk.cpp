@@ -3,6 +3,7 @@
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/proc_dirs.h"
+#include "provider/sources/proc_diskstats.h"
 #include "provider/text_util.h"
 
 // PhysicalDisk: the whole physical disks of <sys>/block with their
@@ -23,17 +24,14 @@ enum Counter : size_t {
   kCounterCount
 };
 
-// Fields of a diskstats line.
-enum Field : size_t {
-  kName = 2,
-  kReads = 3,
-  kSectorsRead = 5,
-  kWrites = 7,
-  kSectorsWritten = 9,
-  kInProgress = 11,
-  kIoMilliseconds = 12,
-  kFieldCount = 14
-};
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kReadsPerSec, {214, kPerfCounterCounter, 0, "Disk Reads/sec"}},
+    {kWritesPerSec, {216, kPerfCounterCounter, 0, "Disk Writes/sec"}},
+    {kReadBytesPerSec, {220, kPerfCounterBulkCount, -4, "Disk Read Bytes/sec"}},
+    {kWriteBytesPerSec, {222, kPerfCounterBulkCount, -4, "Disk Write Bytes/sec"}},
+    {kDiskTime, {200, kPerf100NsecTimer, 0, "% Disk Time"}},
+    {kQueueLength, {198, kPerfCounterRawcount, 1, "Current Disk Queue Length"}},
+});
 
 constexpr int64_t kSectorBytes = 512;
 constexpr int64_t kTicksPerMillisecond = kTicksPerSecond / 1000;
@@ -54,20 +52,16 @@ ObjectSample Collect(const CollectContext& context) {
   const std::string* diskstats = context.Proc("diskstats");
   if (!diskstats) return sample;
   InstanceSample total{kTotalInstance, std::vector<RawPair>(kCounterCount)};
-  for (std::string_view line : SplitLines(*diskstats)) {
-    auto fields = SplitFields(line);
-    if (fields.size() < kFieldCount || !disks.count(std::string(fields[kName]))) continue;
-    auto field = [&](Field f) {
-      return static_cast<int64_t>(ParseUnsigned(fields[f]).value_or(0));
-    };
-    InstanceSample disk{SafeInstanceName(fields[kName]), std::vector<RawPair>(kCounterCount)};
+  for (const DiskStats& stats : ParseDiskstats(*diskstats)) {
+    if (!disks.count(std::string(stats.name))) continue;
+    InstanceSample disk{SafeInstanceName(stats.name), std::vector<RawPair>(kCounterCount)};
     int64_t now = context.perfTime;
-    disk.values[kReadsPerSec] = {field(kReads), now};
-    disk.values[kWritesPerSec] = {field(kWrites), now};
-    disk.values[kReadBytesPerSec] = {field(kSectorsRead) * kSectorBytes, now};
-    disk.values[kWriteBytesPerSec] = {field(kSectorsWritten) * kSectorBytes, now};
-    disk.values[kDiskTime] = {field(kIoMilliseconds) * kTicksPerMillisecond, now};
-    disk.values[kQueueLength].first = field(kInProgress);
+    disk.values[kReadsPerSec] = {stats.reads, now};
+    disk.values[kWritesPerSec] = {stats.writes, now};
+    disk.values[kReadBytesPerSec] = {stats.sectorsRead * kSectorBytes, now};
+    disk.values[kWriteBytesPerSec] = {stats.sectorsWritten * kSectorBytes, now};
+    disk.values[kDiskTime] = {stats.ioMilliseconds * kTicksPerMillisecond, now};
+    disk.values[kQueueLength].first = stats.inProgress;
     for (size_t counter = 0; counter < kCounterCount; ++counter) {
       total.values[counter].first += disk.values[counter].first;
       total.values[counter].second = disk.values[counter].second;
@@ -85,17 +79,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& PhysicalDiskObject() {
-  static const ObjectSpec object{234,
-                                 true,
-                                 {
-                                     {214, kPerfCounterCounter, 0},
-                                     {216, kPerfCounterCounter, 0},
-                                     {220, kPerfCounterBulkCount, -4},
-                                     {222, kPerfCounterBulkCount, -4},
-                                     {200, kPerf100NsecTimer, 0},
-                                     {198, kPerfCounterRawcount, 1},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{234, true, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

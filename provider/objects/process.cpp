@@ -4,8 +4,10 @@
 #include "provider/counter_types.h"
 #include "provider/objects/clock_ticks.h"
 #include "provider/objects/object_model.h"
+#include "provider/sources/file_read.h"
 #include "provider/sources/key_value_file.h"
 #include "provider/sources/proc_dirs.h"
+#include "provider/sources/proc_pid_stat.h"
 #include "provider/text_util.h"
 
 // Process: one instance per process directory, in ascending id order, named by
@@ -30,44 +32,27 @@ enum Counter : size_t {
   kCounterCount
 };
 
-// Fields of a stat line counted from the state field, which is field 3.
-enum StatField : size_t {
-  kUtime = 14 - 3,
-  kStime = 15 - 3,
-  kThreads = 20 - 3,
-  kStartTime = 22 - 3,
-  kVsize = 23 - 3,
-  kStatFieldCount = 24 - 3
-};
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kProcessorTime, {6, kPerf100NsecTimer, 0, "% Processor Time"}},
+    {kUserTime, {142, kPerf100NsecTimer, 0, "% User Time"}},
+    {kPrivilegedTime, {144, kPerf100NsecTimer, 0, "% Privileged Time"}},
+    {kWorkingSet, {180, kPerfCounterLargeRawcount, -5, "Working Set"}},
+    {kPrivateBytes, {186, kPerfCounterLargeRawcount, -5, "Private Bytes"}},
+    {kVirtualBytes, {174, kPerfCounterLargeRawcount, -6, "Virtual Bytes"}},
+    {kThreadCount, {680, kPerfCounterRawcount, 0, "Thread Count"}},
+    {kIdProcess, {784, kPerfCounterRawcount, -1, "ID Process"}},
+    {kHandleCount, {952, kPerfCounterRawcount, 0, "Handle Count"}},
+    {kElapsedTime, {684, kPerfElapsedTime, -4, "Elapsed Time"}},
+});
 
 constexpr int64_t kKilo = 1024;
 
-struct StatLine {
-  std::string name;
-  std::vector<int64_t> fields;
-};
-
-std::optional<StatLine> ReadStatLine(const CollectContext& context, const std::string& processDir) {
-  std::string& content = context.Files().Scratch();
-  if (!ReadFileInto(processDir + "/stat", content)) return std::nullopt;
-  size_t open = content.find('(');
-  size_t close = content.rfind(')');
-  if (open == std::string::npos || close == std::string::npos || close < open) return std::nullopt;
-  StatLine stat{content.substr(open + 1, close - open - 1), {}};
-  stat.fields.reserve(kStatFieldCount + 32);
-  for (std::string_view field : SplitFields(std::string_view(content).substr(close + 1))) {
-    stat.fields.push_back(static_cast<int64_t>(ParseUnsigned(field).value_or(0)));
-  }
-  if (stat.fields.size() < kStatFieldCount) return std::nullopt;
-  return stat;
-}
-
-InstanceSample ReadProcess(const CollectContext& context, uint32_t id, const StatLine& stat) {
-  std::string dir = context.procRoot + "/" + std::to_string(id);
+InstanceSample ReadProcess(const CollectContext& context, uint32_t id, const std::string& dir,
+                           const PidStat& stat) {
   InstanceSample process{SafeInstanceName(stat.name), std::vector<RawPair>(kCounterCount)};
   int64_t now = context.perfTime;
-  int64_t user = ClockTicksTo100Ns(static_cast<uint64_t>(stat.fields[kUtime]));
-  int64_t privileged = ClockTicksTo100Ns(static_cast<uint64_t>(stat.fields[kStime]));
+  int64_t user = ClockTicksTo100Ns(stat.userTicks);
+  int64_t privileged = ClockTicksTo100Ns(stat.systemTicks);
   process.values[kProcessorTime] = {user + privileged, now};
   process.values[kUserTime] = {user, now};
   process.values[kPrivilegedTime] = {privileged, now};
@@ -80,14 +65,13 @@ InstanceSample ReadProcess(const CollectContext& context, uint32_t id, const Sta
     process.values[kWorkingSet].first = status[0].value_or(0) * kKilo;
     process.values[kPrivateBytes].first = (status[1].value_or(0) + status[2].value_or(0)) * kKilo;
   }
-  process.values[kVirtualBytes].first = stat.fields[kVsize];
-  process.values[kThreadCount].first = stat.fields[kThreads];
+  process.values[kVirtualBytes].first = stat.virtualBytes;
+  process.values[kThreadCount].first = stat.threads;
   process.values[kIdProcess].first = id;
   if (context.Wants({kHandleCount})) {
     process.values[kHandleCount].first = static_cast<int64_t>(DirectoryEntries(dir + "/fd").size());
   }
-  process.values[kElapsedTime] = {ClockTicksTo100Ns(static_cast<uint64_t>(stat.fields[kStartTime])),
-                                  now};
+  process.values[kElapsedTime] = {ClockTicksTo100Ns(stat.startTicks), now};
   return process;
 }
 
@@ -96,9 +80,12 @@ ObjectSample Collect(const CollectContext& context) {
   InstanceSample total{kTotalInstance, std::vector<RawPair>(kCounterCount)};
   for (uint32_t id : ProcessIds(context.procRoot)) {
     // A process that ends while the directory is read is simply not there.
-    auto stat = ReadStatLine(context, context.procRoot + "/" + std::to_string(id));
+    const std::string dir = context.procRoot + "/" + std::to_string(id);
+    std::string& content = context.Files().Scratch();
+    if (!ReadFileInto(dir + "/stat", content)) continue;
+    auto stat = ParsePidStat(content);
     if (!stat) continue;
-    InstanceSample process = ReadProcess(context, id, *stat);
+    InstanceSample process = ReadProcess(context, id, dir, *stat);
     for (size_t counter : {kProcessorTime, kUserTime, kPrivilegedTime, kWorkingSet, kPrivateBytes,
                            kVirtualBytes, kThreadCount, kHandleCount}) {
       total.values[counter].first += process.values[counter].first;
@@ -115,21 +102,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& ProcessObject() {
-  static const ObjectSpec object{230,
-                                 true,
-                                 {
-                                     {6, kPerf100NsecTimer, 0},
-                                     {142, kPerf100NsecTimer, 0},
-                                     {144, kPerf100NsecTimer, 0},
-                                     {180, kPerfCounterLargeRawcount, -5},
-                                     {186, kPerfCounterLargeRawcount, -5},
-                                     {174, kPerfCounterLargeRawcount, -6},
-                                     {680, kPerfCounterRawcount, 0},
-                                     {784, kPerfCounterRawcount, -1},
-                                     {952, kPerfCounterRawcount, 0},
-                                     {684, kPerfElapsedTime, -4},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{230, true, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

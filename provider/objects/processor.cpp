@@ -5,7 +5,8 @@
 #include "provider/counter_types.h"
 #include "provider/objects/clock_ticks.h"
 #include "provider/objects/object_model.h"
-#include "provider/text_util.h"
+#include "provider/sources/proc_interrupts.h"
+#include "provider/sources/proc_stat.h"
 
 // Processor: one instance per CPU line of <proc>/stat and "_Total". The time
 // base of the timers is the CPU's own accounted time, so that the percentages
@@ -29,9 +30,18 @@ enum Counter : size_t {
   kCounterCount
 };
 
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kProcessorTime, {6, kPerf100NsecTimerInv, 0, "% Processor Time"}},
+    {kUserTime, {142, kPerf100NsecTimer, 0, "% User Time"}},
+    {kPrivilegedTime, {144, kPerf100NsecTimer, 0, "% Privileged Time"}},
+    {kInterruptTime, {698, kPerf100NsecTimer, 0, "% Interrupt Time"}},
+    {kIdleTime, {1746, kPerf100NsecTimer, 0, "% Idle Time"}},
+    {kInterruptsPerSec, {148, kPerfCounterCounter, -2, "Interrupts/sec"}},
+});
+
 // user nice system idle iowait irq softirq steal
-constexpr size_t kFieldCount = 8;
-using CpuFields = std::array<int64_t, kFieldCount>;
+using CpuFields = decltype(CpuLine::ticks);
+constexpr size_t kFieldCount = std::tuple_size_v<CpuFields>;
 
 struct CpuTimes {
   int64_t user = 0, system = 0, idle = 0, interrupt = 0, total = 0;
@@ -64,13 +74,9 @@ class ForwardOnlyFields {
   std::map<std::string, Line, std::less<>> lines_;
 };
 
-CpuTimes ParseCpuLine(const std::vector<std::string_view>& fields) {
+CpuTimes TimesOf(const CpuLine& line) {
   static ForwardOnlyFields forwardOnly;
-  CpuFields raw{};
-  for (size_t i = 1; i < fields.size() && i <= kFieldCount; ++i) {
-    raw[i - 1] = static_cast<int64_t>(ParseUnsigned(fields[i]).value_or(0) & INT64_MAX);
-  }
-  CpuFields ticks = forwardOnly.Adjust(fields[0], raw);
+  CpuFields ticks = forwardOnly.Adjust(line.label, line.ticks);
   for (int64_t& field : ticks) field = ClockTicksTo100Ns(static_cast<uint64_t>(field));
   CpuTimes times;
   times.user = ticks[0] + ticks[1];
@@ -79,29 +85,6 @@ CpuTimes ParseCpuLine(const std::vector<std::string_view>& fields) {
   times.idle = ticks[3] + ticks[4];
   times.total = times.user + times.system + times.idle + ticks[7];
   return times;
-}
-
-// Interrupts handled per CPU number, summed over the rows of <proc>/interrupts.
-std::map<int, int64_t> ReadInterruptsPerCpu(const CollectContext& context) {
-  std::map<int, int64_t> perCpu;
-  const std::string* content = context.Proc("interrupts");
-  if (!content) return perCpu;
-  auto lines = SplitLines(*content);
-  if (lines.empty()) return perCpu;
-  std::vector<int> cpus;
-  for (std::string_view header : SplitFields(lines[0])) {
-    if (header.starts_with("CPU"))
-      cpus.push_back(static_cast<int>(ParseUnsigned(header.substr(3)).value_or(0)));
-  }
-  for (size_t i = 1; i < lines.size(); ++i) {
-    auto fields = SplitFields(lines[i]);
-    for (size_t column = 0; column < cpus.size() && column + 1 < fields.size(); ++column) {
-      auto count = ParseUnsigned(fields[column + 1]);
-      if (!count) break;
-      perCpu[cpus[column]] += static_cast<int64_t>(*count);
-    }
-  }
-  return perCpu;
 }
 
 InstanceSample MakeInstance(std::string name, const CpuTimes& times, int64_t interrupts,
@@ -118,28 +101,25 @@ InstanceSample MakeInstance(std::string name, const CpuTimes& times, int64_t int
 
 ObjectSample Collect(const CollectContext& context) {
   ObjectSample sample;
-  const std::string* stat = context.Proc("stat");
-  if (!stat) return sample;
+  const std::string* text = context.Proc("stat");
+  if (!text) return sample;
   std::map<int, int64_t> interrupts;
-  if (context.Wants({kInterruptsPerSec})) interrupts = ReadInterruptsPerCpu(context);
+  if (context.Wants({kInterruptsPerSec})) {
+    if (const std::string* table = context.Proc("interrupts")) {
+      interrupts = ParseInterruptsPerCpu(*table);
+    }
+  }
   int64_t totalInterrupts = 0;
   for (const auto& [cpu, count] : interrupts) totalInterrupts += count;
 
-  CpuTimes total;
-  for (std::string_view line : SplitLines(*stat)) {
-    if (!line.starts_with("cpu")) continue;
-    auto fields = SplitFields(line);
-    if (fields[0] == "cpu") {
-      total = ParseCpuLine(fields);
-      continue;
-    }
-    std::string number(fields[0].substr(3));
-    auto cpu = ParseUnsigned(number);
-    if (!cpu) continue;
-    auto cpuInterrupts = interrupts.find(static_cast<int>(*cpu));
+  const ProcStat stat = ParseProcStat(*text);
+  const CpuTimes total = stat.machine ? TimesOf(*stat.machine) : CpuTimes{};
+  for (const CpuLine& line : stat.cpus) {
+    if (!line.number) continue;
+    auto cpuInterrupts = interrupts.find(static_cast<int>(*line.number));
     sample.instances.push_back(MakeInstance(
-        number, ParseCpuLine(fields), cpuInterrupts == interrupts.end() ? 0 : cpuInterrupts->second,
-        context.perfTime));
+        std::string(line.label.substr(3)), TimesOf(line),
+        cpuInterrupts == interrupts.end() ? 0 : cpuInterrupts->second, context.perfTime));
   }
   sample.instances.push_back(
       MakeInstance(kTotalInstance, total, totalInterrupts, context.perfTime));
@@ -149,17 +129,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& ProcessorObject() {
-  static const ObjectSpec object{238,
-                                 true,
-                                 {
-                                     {6, kPerf100NsecTimerInv, 0},
-                                     {142, kPerf100NsecTimer, 0},
-                                     {144, kPerf100NsecTimer, 0},
-                                     {698, kPerf100NsecTimer, 0},
-                                     {1746, kPerf100NsecTimer, 0},
-                                     {148, kPerfCounterCounter, -2},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{238, true, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

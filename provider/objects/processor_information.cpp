@@ -4,6 +4,7 @@
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/proc_dirs.h"
+#include "provider/sources/single_number.h"
 #include "provider/text_util.h"
 
 // Processor Information: the Processor object's times, by NUMA node. Instances
@@ -33,8 +34,17 @@ enum Counter : size_t {
   kCounterCount
 };
 
-// The names of the counters taken over from Processor, by counter.
-constexpr uint32_t kSharedNames[] = {6, 1746, 142, 144};
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kProcessorTime, {6, kPerf100NsecTimerInv, 0, "% Processor Time"}},
+    {kIdleTime, {1746, kPerf100NsecTimer, 0, "% Idle Time"}},
+    {kUserTime, {142, kPerf100NsecTimer, 0, "% User Time"}},
+    {kPrivilegedTime, {144, kPerf100NsecTimer, 0, "% Privileged Time"}},
+    {kFrequency, {9002, kPerfCounterRawcount, 0, "Processor Frequency"}},
+    {kPercentOfMaximum, {9004, kPerfCounterRawcount, 0, "% of Maximum Frequency"}},
+});
+
+// The counters whose samples are the Processor object's: the times, which come first.
+constexpr size_t kSharedCount = kFrequency;
 
 size_t ProcessorPosition(uint32_t nameIndex) {
   const auto& counters = ProcessorObject().counters;
@@ -57,8 +67,7 @@ struct Frequency {
 
 int64_t ReadKhz(const CollectContext& context, const std::string& path) {
   const std::string* text = context.Sys(path);
-  auto fields = SplitFields(text ? std::string_view(*text) : std::string_view());
-  auto value = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
+  auto value = text ? ParseSingleNumber(*text) : std::nullopt;
   return value ? static_cast<int64_t>(*value) : 0;
 }
 
@@ -83,7 +92,7 @@ uint64_t NodeOf(const std::string& sysRoot, const std::string& cpu) {
 
 // One instance's values: the shared times and the frequency.
 struct Accumulated {
-  std::vector<RawPair> times = std::vector<RawPair>(std::size(kSharedNames));
+  std::vector<RawPair> times = std::vector<RawPair>(kSharedCount);
   Frequency frequency;
 
   void Add(const Accumulated& other) {
@@ -111,8 +120,8 @@ InstanceSample MakeInstance(std::string name, const Accumulated& values, bool wa
 
 Accumulated TakeTimes(const InstanceSample& processor) {
   Accumulated values;
-  for (size_t i = 0; i < std::size(kSharedNames); ++i) {
-    size_t position = ProcessorPosition(kSharedNames[i]);
+  for (size_t i = 0; i < kSharedCount; ++i) {
+    size_t position = ProcessorPosition(kCounters[i].nameIndex);
     if (position < processor.values.size()) values.times[i] = processor.values[position];
   }
   return values;
@@ -124,8 +133,8 @@ ObjectSample Collect(const CollectContext& context) {
   // read once however many of the two objects' counters the query holds.
   CollectContext forProcessor{context.procRoot, context.sysRoot, context.perfTime,
                               std::vector<bool>(processor.counters.size()), &context.Files()};
-  for (size_t i = 0; i < std::size(kSharedNames); ++i) {
-    size_t position = ProcessorPosition(kSharedNames[i]);
+  for (size_t i = 0; i < kSharedCount; ++i) {
+    size_t position = ProcessorPosition(kCounters[i].nameIndex);
     if (context.Wants({i}) && position < forProcessor.wanted.size()) {
       forProcessor.wanted[position] = true;
     }
@@ -167,20 +176,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
-std::vector<CounterSpec> Counters() {
-  std::vector<CounterSpec> counters;
-  for (uint32_t name : kSharedNames) {
-    counters.push_back(ProcessorObject().counters.at(ProcessorPosition(name)));
-  }
-  counters.push_back({9002, kPerfCounterRawcount, 0});
-  counters.push_back({9004, kPerfCounterRawcount, 0});
-  return counters;
-}
-
 }  // namespace
 
 const ObjectSpec& ProcessorInformationObject() {
-  static const ObjectSpec object{9000, true, Counters(), Collect};
+  static const ObjectSpec object{9000, true, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

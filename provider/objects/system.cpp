@@ -4,8 +4,8 @@
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/proc_dirs.h"
+#include "provider/sources/proc_loadavg.h"
 #include "provider/sources/proc_stat.h"
-#include "provider/text_util.h"
 
 // System: up time from the collection's time base, process count from the
 // process directories, threads from <proc>/loadavg ("running/total" scheduling
@@ -28,18 +28,13 @@ enum Counter : size_t {
   kCounterCount
 };
 
-std::optional<int64_t> ReadThreads(const CollectContext& context) {
-  const std::string* loadavg = context.Proc("loadavg");
-  if (!loadavg) return std::nullopt;
-  auto fields = SplitFields(*loadavg);
-  if (fields.size() < 4) return std::nullopt;
-  std::string_view entities = fields[3];
-  size_t slash = entities.find('/');
-  if (slash == std::string_view::npos) return std::nullopt;
-  auto total = ParseUnsigned(entities.substr(slash + 1));
-  if (!total) return std::nullopt;
-  return static_cast<int64_t>(*total);
-}
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kSystemUpTime, {674, kPerfElapsedTime, -4, "System Up Time"}},
+    {kProcesses, {248, kPerfCounterRawcount, 0, "Processes"}},
+    {kThreads, {250, kPerfCounterRawcount, -1, "Threads"}},
+    {kContextSwitchesPerSec, {146, kPerfCounterCounter, -2, "Context Switches/sec"}},
+    {kProcessorQueueLength, {44, kPerfCounterRawcount, 1, "Processor Queue Length"}},
+});
 
 ObjectSample Collect(const CollectContext& context) {
   InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
@@ -53,11 +48,13 @@ ObjectSample Collect(const CollectContext& context) {
     values[kProcesses] = processes ? RawPair{static_cast<int64_t>(processes)} : kMissing;
   }
   if (context.Wants({kThreads})) {
-    auto threads = ReadThreads(context);
+    const std::string* loadavg = context.Proc("loadavg");
+    auto threads = loadavg ? ParseLoadavg(*loadavg).schedulingEntities : std::nullopt;
     values[kThreads] = threads ? RawPair{*threads} : kMissing;
   }
   if (context.Wants({kContextSwitchesPerSec, kProcessorQueueLength})) {
-    StatSummary stat = ReadStatSummary(context);
+    const std::string* text = context.Proc("stat");
+    const ProcStat stat = text ? ParseProcStat(*text) : ProcStat{};
     values[kContextSwitchesPerSec] =
         stat.contextSwitches ? RawPair{*stat.contextSwitches, context.perfTime} : kMissing;
     values[kProcessorQueueLength] =
@@ -73,16 +70,7 @@ ObjectSample Collect(const CollectContext& context) {
 }  // namespace
 
 const ObjectSpec& SystemObject() {
-  static const ObjectSpec object{2,
-                                 false,
-                                 {
-                                     {674, kPerfElapsedTime, -4},
-                                     {248, kPerfCounterRawcount, 0},
-                                     {250, kPerfCounterRawcount, -1},
-                                     {146, kPerfCounterCounter, -2},
-                                     {44, kPerfCounterRawcount, 1},
-                                 },
-                                 Collect};
+  static const ObjectSpec object{2, false, {kCounters.begin(), kCounters.end()}, Collect};
   return object;
 }
 

@@ -4,7 +4,7 @@
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/proc_net_snmp.h"
-#include "provider/text_util.h"
+#include "provider/sources/proc_net_tcp.h"
 
 // TCPv4 and TCPv6: one counter set, two sources.
 //
@@ -39,9 +39,17 @@ enum Counter : size_t {
   kCounterCount
 };
 
-// Socket states of the tables, in hex as the kernel prints them.
-constexpr std::string_view kStateEstablished = "01";
-constexpr std::string_view kStateCloseWait = "08";
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kSegments, {640, kPerfCounterCounter, -1, "Segments/sec"}},
+    {kSegmentsReceived, {652, kPerfCounterCounter, -1, "Segments Received/sec"}},
+    {kSegmentsSent, {654, kPerfCounterCounter, -1, "Segments Sent/sec"}},
+    {kSegmentsRetransmitted, {656, kPerfCounterCounter, 0, "Segments Retransmitted/sec"}},
+    {kConnectionsEstablished, {642, kPerfCounterRawcount, 0, "Connections Established"}},
+    {kConnectionsActive, {644, kPerfCounterRawcount, 0, "Connections Active"}},
+    {kConnectionsPassive, {646, kPerfCounterRawcount, 0, "Connections Passive"}},
+    {kConnectionFailures, {648, kPerfCounterRawcount, 0, "Connection Failures"}},
+    {kConnectionsReset, {650, kPerfCounterRawcount, 0, "Connections Reset"}},
+});
 
 // The kernel's fields behind the counters, in the "Tcp" section.
 enum Field : size_t {
@@ -64,34 +72,10 @@ constexpr std::initializer_list<size_t> kStatisticsCounters = {
     kSegments,          kSegmentsReceived,   kSegmentsSent,       kSegmentsRetransmitted,
     kConnectionsActive, kConnectionsPassive, kConnectionFailures, kConnectionsReset};
 
-struct EstablishedCounts {
-  int64_t ipv4 = 0;
-  int64_t ipv6 = 0;
-};
-
-// An address of <proc>/net/tcp6 is four 32-bit words in hex, each in the
-// machine's byte order; the third word of ::ffff:a.b.c.d is 0x0000FFFF.
-bool IsIPv4Mapped(std::string_view address) {
-  if (address.size() < 32) return false;
-  std::string_view third = address.substr(16, 8);
-  return address.substr(0, 16) == "0000000000000000" &&
-         (third == "FFFF0000" || third == "0000FFFF");
-}
-
-void CountTable(std::string_view table, bool ipv6Table, EstablishedCounts& counts) {
-  for (std::string_view line : SplitLines(table)) {
-    // "sl local_address rem_address st ..."; the header line has "st" there.
-    auto fields = SplitFields(line);
-    if (fields.size() < 4 || (fields[3] != kStateEstablished && fields[3] != kStateCloseWait)) {
-      continue;
-    }
-    std::string_view local = fields[1].substr(0, fields[1].find(':'));
-    if (ipv6Table && !IsIPv4Mapped(local)) {
-      ++counts.ipv6;
-    } else {
-      ++counts.ipv4;
-    }
-  }
+// Sockets in the ESTABLISHED or CLOSE-WAIT state, as Windows counts established
+// connections (the kernel's CurrEstab leaves CLOSE-WAIT out).
+int64_t Established(const std::array<int64_t, 256>& byState) {
+  return byState[kTcpEstablished] + byState[kTcpCloseWait];
 }
 
 InstanceSample EmptyInstance() { return InstanceSample{"", std::vector<RawPair>(kCounterCount)}; }
@@ -116,11 +100,12 @@ ObjectSample CollectTCPv4(const CollectContext& context) {
   }
   if (context.Wants({kConnectionsEstablished})) {
     // IPv4 sockets are in tcp, and in tcp6 where IPv6 sockets talk to IPv4 peers.
-    EstablishedCounts counts;
     const std::string* table = context.Proc("net/tcp");
-    if (table) CountTable(*table, false, counts);
-    if (const std::string* table6 = context.Proc("net/tcp6")) CountTable(*table6, true, counts);
-    values[kConnectionsEstablished] = table ? RawPair{counts.ipv4} : kMissing;
+    int64_t established = table ? Established(ParseTcpTable(*table).byState) : 0;
+    if (const std::string* table6 = context.Proc("net/tcp6")) {
+      established += Established(ParseTcpTable(*table6).ipv4MappedByState);
+    }
+    values[kConnectionsEstablished] = table ? RawPair{established} : kMissing;
   }
   return ObjectSample{{std::move(instance)}};
 }
@@ -136,34 +121,24 @@ ObjectSample CollectTCPv6(const CollectContext& context) {
     }
   }
   if (context.Wants({kConnectionsEstablished})) {
-    EstablishedCounts counts;
     const std::string* table6 = context.Proc("net/tcp6");
-    if (table6) CountTable(*table6, true, counts);
-    values[kConnectionsEstablished] = table6 ? RawPair{counts.ipv6} : kMissing;
+    TcpSockets sockets = table6 ? ParseTcpTable(*table6) : TcpSockets{};
+    values[kConnectionsEstablished] =
+        table6 ? RawPair{Established(sockets.byState) - Established(sockets.ipv4MappedByState)}
+               : kMissing;
   }
   return ObjectSample{{std::move(instance)}};
-}
-
-const std::vector<CounterSpec>& TcpCounters() {
-  static const std::vector<CounterSpec> counters = {
-      {640, kPerfCounterCounter, -1}, {652, kPerfCounterCounter, -1},
-      {654, kPerfCounterCounter, -1}, {656, kPerfCounterCounter, 0},
-      {642, kPerfCounterRawcount, 0}, {644, kPerfCounterRawcount, 0},
-      {646, kPerfCounterRawcount, 0}, {648, kPerfCounterRawcount, 0},
-      {650, kPerfCounterRawcount, 0},
-  };
-  return counters;
 }
 
 }  // namespace
 
 const ObjectSpec& TCPv4Object() {
-  static const ObjectSpec object{638, false, TcpCounters(), CollectTCPv4};
+  static const ObjectSpec object{638, false, {kCounters.begin(), kCounters.end()}, CollectTCPv4};
   return object;
 }
 
 const ObjectSpec& TCPv6Object() {
-  static const ObjectSpec object{9008, false, TcpCounters(), CollectTCPv6};
+  static const ObjectSpec object{9008, false, {kCounters.begin(), kCounters.end()}, CollectTCPv6};
   return object;
 }
 

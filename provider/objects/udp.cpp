@@ -21,6 +21,14 @@ enum Counter : size_t {
   kCounterCount
 };
 
+constexpr auto kCounters = CounterTable<kCounterCount>({
+    {kDatagrams, {438, kPerfCounterCounter, -1, "Datagrams/sec"}},
+    {kDatagramsReceived, {446, kPerfCounterCounter, -1, "Datagrams Received/sec"}},
+    {kDatagramsSent, {442, kPerfCounterCounter, -1, "Datagrams Sent/sec"}},
+    {kDatagramsNoPort, {660, kPerfCounterCounter, -1, "Datagrams No Port/sec"}},
+    {kReceivedErrors, {662, kPerfCounterRawcount, 0, "Datagrams Received Errors"}},
+});
+
 // The kernel's fields behind the counters.
 enum Field : size_t { kReceived, kSent, kNoPort, kInErrors, kFieldCount };
 using FieldNames = std::array<std::string_view, kFieldCount>;
@@ -54,24 +62,15 @@ ObjectSample CollectUDPv6(const CollectContext& context) {
   return Sample(fields, context.perfTime);
 }
 
-const std::vector<CounterSpec>& UdpCounters() {
-  static const std::vector<CounterSpec> counters = {
-      {438, kPerfCounterCounter, -1}, {446, kPerfCounterCounter, -1},
-      {442, kPerfCounterCounter, -1}, {660, kPerfCounterCounter, -1},
-      {662, kPerfCounterRawcount, 0},
-  };
-  return counters;
-}
-
 }  // namespace
 
 const ObjectSpec& UDPv4Object() {
-  static const ObjectSpec object{658, false, UdpCounters(), CollectUDPv4};
+  static const ObjectSpec object{658, false, {kCounters.begin(), kCounters.end()}, CollectUDPv4};
   return object;
 }
 
 const ObjectSpec& UDPv6Object() {
-  static const ObjectSpec object{9010, false, UdpCounters(), CollectUDPv6};
+  static const ObjectSpec object{9010, false, {kCounters.begin(), kCounters.end()}, CollectUDPv6};
   return object;
 }
 

@@ -3,33 +3,42 @@
 #include "provider/text_util.h"
 
 namespace provider {
+namespace {
 
-StatSummary ParseStatSummary(std::string_view stat) {
-  StatSummary summary;
-  for (std::string_view line : SplitLines(stat)) {
-    size_t blank = line.find(' ');
-    std::string_view label = line.substr(0, blank);
-    std::string_view rest = blank == std::string_view::npos ? "" : line.substr(blank + 1);
-    auto number = [&rest]() -> std::optional<int64_t> {
-      auto fields = SplitFields(rest);
-      auto value = fields.empty() ? std::nullopt : ParseUnsigned(fields[0]);
+CpuLine ParseCpuLine(const std::vector<std::string_view>& fields) {
+  CpuLine line{fields[0], std::nullopt, {}};
+  if (fields[0].size() > 3) line.number = ParseUnsigned(fields[0].substr(3));
+  for (size_t i = 1; i < fields.size() && i <= line.ticks.size(); ++i) {
+    line.ticks[i - 1] = static_cast<int64_t>(ParseUnsigned(fields[i]).value_or(0) & INT64_MAX);
+  }
+  return line;
+}
+
+}  // namespace
+
+ProcStat ParseProcStat(std::string_view text) {
+  ProcStat stat;
+  for (std::string_view line : SplitLines(text)) {
+    auto fields = SplitFields(line);
+    if (fields.empty()) continue;
+    std::string_view label = fields[0];
+    auto number = [&fields]() -> std::optional<int64_t> {
+      auto value = fields.size() < 2 ? std::nullopt : ParseUnsigned(fields[1]);
       if (!value || *value > static_cast<uint64_t>(INT64_MAX)) return std::nullopt;
       return static_cast<int64_t>(*value);
     };
-    if (label.size() > 3 && label.starts_with("cpu") && label[3] >= '0' && label[3] <= '9') {
-      ++summary.onlineCpus;
+    if (label == "cpu") {
+      stat.machine = ParseCpuLine(fields);
+    } else if (label.size() > 3 && label.starts_with("cpu") && label[3] >= '0' && label[3] <= '9') {
+      ++stat.onlineCpus;
+      stat.cpus.push_back(ParseCpuLine(fields));
     } else if (label == "ctxt") {
-      summary.contextSwitches = number();
+      stat.contextSwitches = number();
     } else if (label == "procs_running") {
-      summary.runningTasks = number();
+      stat.runningTasks = number();
     }
   }
-  return summary;
-}
-
-StatSummary ReadStatSummary(const CollectContext& context) {
-  const std::string* stat = context.Proc("stat");
-  return stat ? ParseStatSummary(*stat) : StatSummary{};
+  return stat;
 }
 
 }  // namespace provider

@@ -1,6 +1,6 @@
 #include "provider/sources/source_files.h"
 
-#include "provider/text_util.h"
+#include "provider/sources/file_read.h"
 
 namespace provider {
 

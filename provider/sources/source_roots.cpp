@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "provider/counter_types.h"
-#include "provider/text_util.h"
+#include "provider/sources/file_read.h"
+#include "provider/sources/proc_uptime.h"
 
 namespace provider {
 namespace {
@@ -100,9 +101,7 @@ CollectionClock ReadClock(const SourceRoots& roots) {
   CollectionClock clock;
   if (roots.fromFixture) {
     auto uptime = ReadWholeFile(roots.proc + "/uptime");
-    auto fields = SplitFields(uptime ? std::string_view(*uptime) : std::string_view());
-    auto seconds = fields.empty() ? std::nullopt : ParseScaledDecimal(fields[0], kTicksPerSecond);
-    clock.perfTime = seconds.value_or(0);
+    clock.perfTime = (uptime ? ParseUptime(*uptime) : std::nullopt).value_or(0);
     clock.timeStamp = static_cast<uint64_t>(clock.perfTime);
     return clock;
   }

@@ -37,6 +37,34 @@ TEST_F(ObjectNames, EveryObjectAndCounterHasAnEnglishAndAGermanName) {
   }
 }
 
+// Each counter table names its counters in English beside their indices: a name
+// that drifts from the name table fails here.
+TEST_F(ObjectNames, EachCounterEntryCarriesTheEnglishNameOfItsIndex) {
+  for (const provider::ObjectSpec* object : provider::Objects()) {
+    for (const provider::CounterSpec& counter : object->counters) {
+      const provider::PerfName* name = provider::FindPerfName(counter.nameIndex);
+      ASSERT_NE(name, nullptr) << counter.english;
+      EXPECT_STREQ(counter.english, name->english) << counter.nameIndex;
+    }
+  }
+}
+
+// Processor Information shows the Processor object's own samples of the times: the
+// counters must compute them the same way.
+TEST_F(ObjectNames, ProcessorInformationTimesAreTheProcessorCounters) {
+  const auto& processor = provider::ProcessorObject().counters;
+  size_t shared = 0;
+  for (const provider::CounterSpec& counter : provider::ProcessorInformationObject().counters) {
+    for (const provider::CounterSpec& own : processor) {
+      if (own.nameIndex != counter.nameIndex) continue;
+      EXPECT_EQ(own.type, counter.type) << counter.english;
+      EXPECT_EQ(own.defaultScale, counter.defaultScale) << counter.english;
+      ++shared;
+    }
+  }
+  EXPECT_EQ(shared, 4u);
+}
+
 TEST_F(ObjectNames, GermanPathsReachTheNewObjects) {
   ScopedEnv lcAll("LC_ALL", "de_DE.UTF-8");
   EXPECT_EQ(OneCounter("\\Prozessorinformationen(0,_Total)\\Prozessorzeit (%)").addStatus(),

@@ -1,6 +1,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "provider/objects/object_lookup.h"
 #include "provider/objects/object_model.h"
 #include "tests/lib/temp_dir.h"
 #include "tests/provider/provider_test_support.h"
@@ -13,11 +14,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Positions of the counters read here, in their objects' counter lists.
-constexpr size_t kDatagramsReceived = 1;  // IPv4, IPv6, UDPv4, UDPv6
-constexpr size_t kSegmentsReceived = 1;   // TCPv4
-constexpr size_t kUsage = 0;              // Paging File
-constexpr size_t kFrequency = 4;          // Processor Information
+// The counters read here.
+constexpr const char* kDatagramsReceived = "Datagrams Received/sec";  // IPv4, IPv6, UDPv4, UDPv6
+constexpr const char* kSegmentsReceived = "Segments Received/sec";    // TCPv4
+constexpr const char* kUsage = "% Usage";                             // Paging File
+constexpr const char* kFrequency = "Processor Frequency";             // Processor Information
 
 class SharedReads : public ::testing::Test {
  protected:
@@ -44,12 +45,17 @@ class SharedReads : public ::testing::Test {
   }
 
   // The count of an instance's counter, every counter of the object wanted.
-  int64_t Read(const provider::ObjectSpec& object, size_t counter,
+  int64_t Read(const provider::ObjectSpec& object, const char* counterName,
                const std::string& instance = "") {
+    const auto counter = provider::FindCounter(object, counterName);
+    if (!counter) {
+      ADD_FAILURE() << "no counter '" << counterName << "'";
+      return -1;
+    }
     provider::CollectContext context{Proc().string(), (dir_.Path() / "sys").string(), 0,
                                      std::vector<bool>(object.counters.size(), true), &files_};
     for (const provider::InstanceSample& sample : object.collect(context).instances) {
-      if (sample.name == instance) return sample.values.at(counter).first;
+      if (sample.name == instance) return sample.values.at(*counter).first;
     }
     ADD_FAILURE() << "no instance '" << instance << "'";
     return -1;
