@@ -9,7 +9,7 @@ const std::vector<FuzzInput>& FuzzInputs() {
   static const std::vector<FuzzInput> inputs = {
       {"reg_file", RunRegFile},         {"ini_file", RunIniFile},
       {"oid_text", RunOidText},         {"integer_text", RunIntegerText},
-      {"counter_path", RunCounterPath}, {"proc_files", RunProcFiles},
+      {"counter_path", RunCounterPath}, {"provider_sources", RunProviderSources},
       {"value_text", RunValueText},
   };
   return inputs;

@@ -27,7 +27,7 @@ void RunIniFile(std::string_view data);
 void RunOidText(std::string_view data);
 void RunIntegerText(std::string_view data);
 void RunCounterPath(std::string_view data);
-void RunProcFiles(std::string_view data);
+void RunProviderSources(std::string_view data);
 void RunValueText(std::string_view data);
 
 }  // namespace quillon::fuzz

@@ -51,6 +51,10 @@ constexpr int32_t kGenErr = 5;
 std::string OidToText(const Oid& oid);
 // "genErr", "badValue", ...
 std::string StatusName(int32_t status);
+// Bytes in double quotes; '"' and '\' escaped, control bytes as \xHH.
+std::string Quoted(const std::string& bytes);
+// A value as a report shows it: "INTEGER: 5", "STRING: \"text\"", "OID: 1.3.6", "NULL".
+std::string ValueText(const Value& value);
 bool OidStartsWith(const Oid& oid, const Oid& prefix);
 
 }  // namespace exthost

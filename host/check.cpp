@@ -3,7 +3,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -48,40 +47,6 @@ class DebugLogTail {
   std::string path_;
   size_t mark_ = 0;
 };
-
-std::string Quoted(const std::string& bytes) {
-  std::string text = "\"";
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      text += '\\';
-      text += c;
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      text += escaped;
-    } else {
-      text += c;
-    }
-  }
-  return text + "\"";
-}
-
-std::string ValueText(const Value& value) {
-  switch (value.syntax) {
-    case Syntax::Integer:
-      return "INTEGER: " + std::to_string(value.number);
-    case Syntax::OctetString:
-      return "STRING: " + Quoted(value.bytes);
-    case Syntax::ObjectId:
-      return "OID: " + OidToText(value.oid);
-    case Syntax::Null:
-      return "NULL";
-    default:
-      return "type " + std::to_string(static_cast<int>(value.syntax)) + ": " +
-             (value.bytes.empty() ? std::to_string(value.number) : Quoted(value.bytes));
-  }
-}
 
 class Check {
  public:

@@ -1,15 +1,10 @@
 #include "host/reload_signal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <system_error>
 
 #include "host/handler_descriptor.h"
-#include "host/net_snmp.h"
 
 namespace exthost {
 namespace {
@@ -25,20 +20,9 @@ void OnHangUp(int) {
   errno = savedErrno;
 }
 
-void Drain(int descriptor, void*) {
-  char buffer[64];
-  while (read(descriptor, buffer, sizeof buffer) > 0) {
-  }
-}
-
 }  // namespace
 
-ReloadSignal::ReloadSignal() {
-  if (pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
-    throw std::system_error(errno, std::generic_category(), "pipe2");
-  }
-  reloadWake.Open(pipe_[1]);
-  register_readfd(pipe_[0], Drain, nullptr);
+ReloadSignal::ReloadSignal() : pipe_(reloadWake) {
   struct sigaction action {};
   action.sa_handler = OnHangUp;
   sigemptyset(&action.sa_mask);
@@ -47,12 +31,8 @@ ReloadSignal::ReloadSignal() {
 
 ReloadSignal::~ReloadSignal() {
   // Torn down only as the service stops: a reload asked for now is moot, and the default
-  // action would end the stop half way.
+  // action would end the stop half way. The pipe closes once the handler is gone.
   signal(SIGHUP, SIG_IGN);
-  unregister_readfd(pipe_[0]);
-  reloadWake.Retire();
-  close(pipe_[0]);
-  close(pipe_[1]);
 }
 
 bool ReloadSignal::Take() { return reloadRequested.exchange(0) != 0; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/wake_pipe.h"
+
 // SIGHUP asks the service to read its configuration again and reload the agent. Like
 // the stop signal, it wakes net-snmp's select through a pipe.
 
@@ -16,7 +18,7 @@ class ReloadSignal {
   bool Take();
 
  private:
-  int pipe_[2] = {-1, -1};
+  LoopWakePipe pipe_;
 };
 
 }  // namespace exthost

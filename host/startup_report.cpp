@@ -1,6 +1,5 @@
 #include "host/startup_report.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -14,7 +13,6 @@
 namespace exthost {
 namespace {
 
-constexpr const char* kDefaultRegistryFile = "/etc/quillon/registry.reg";
 constexpr const char* kAgentKeyText = "HKEY_LOCAL_MACHINE\\SOFTWARE\\quillon\\currentversion";
 constexpr const char* kAgentKeyPath = "software\\quillon\\currentversion";
 
@@ -102,9 +100,9 @@ std::string MappedPath(const std::string& path) {
 
 AgentConfiguration ReadAgentConfiguration() {
   AgentConfiguration configuration;
-  const char* named = std::getenv("QUILLON_REGISTRY");
-  configuration.registryFromEnvironment = named != nullptr && *named != '\0';
-  configuration.registryFile = configuration.registryFromEnvironment ? named : kDefaultRegistryFile;
+  const platform::posix::RegistryFileName registry = platform::posix::RegistryFile();
+  configuration.registryFile = registry.path;
+  configuration.registryFromEnvironment = registry.fromEnvironment;
   configuration.registryVerdict = JudgeServiceFile(configuration.registryFile);
   if (!configuration.registryVerdict.Usable()) return configuration;
 

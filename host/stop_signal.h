@@ -10,6 +10,8 @@
 #include <chrono>
 #include <thread>
 
+#include "host/wake_pipe.h"
+
 namespace exthost {
 
 class StopSignal {
@@ -22,14 +24,13 @@ class StopSignal {
   StopSignal& operator=(const StopSignal&) = delete;
 
   bool Received() const;
-  void Drain();
 
  private:
   void Watch();
 
-  int pipe_[2] = {-1, -1};      // wakes the service loop
-  int watchdog_[2] = {-1, -1};  // wakes the watchdog
-  int loopEnded_ = -1;          // an eventfd, readable once the loop has ended
+  LoopWakePipe pipe_;   // wakes the service loop
+  WakePipe watchdog_;   // wakes the watchdog
+  int loopEnded_ = -1;  // an eventfd, readable once the loop has ended
   std::thread watcher_;
 };
 

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build=build-fuzz
-targets=(reg_file ini_file oid_text integer_text counter_path proc_files value_text)
+targets=(reg_file ini_file oid_text integer_text counter_path provider_sources value_text)
 
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(pwd)}"
 launcher=()
@@ -35,8 +35,8 @@ seed_dir() {
     counter_path)
       printf 'Processor\\%% Processor Time\\_Total' >"$dir/english"
       printf '\\\\host\\Process(sh#1)\\ID Process' >"$dir/full" ;;
-    proc_files)
-      # The first byte chooses the file (see fuzz/inputs/proc_files.cpp).
+    provider_sources)
+      # The first byte chooses the file (see fuzz/inputs/provider_sources.cpp).
       local i=0
       for file in stat interrupts meminfo vmstat net/dev diskstats self/mountinfo loadavg uptime \
                   1/stat 1/status ../sys-a/class/net/eth0/speed net/snmp net/snmp6 net/tcp \

@@ -1,7 +1,6 @@
 #include "platform/registry.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <memory>
@@ -22,7 +21,6 @@ using posix::LowerCase;
 using posix::RegKeyData;
 using posix::RegTree;
 
-constexpr const char* kDefaultRegistryFile = "/etc/quillon/registry.reg";
 constexpr std::string_view kPerflibPath =
     "software\\microsoft\\windows nt\\currentversion\\perflib";
 constexpr std::string_view kPerflibParent = "Software\\Microsoft\\Windows NT\\CurrentVersion";
@@ -54,12 +52,6 @@ struct RegistryState {
 RegistryState& State() {
   static RegistryState state;
   return state;
-}
-
-std::string RegistryFilePath(bool& explicitlySet) {
-  const char* path = std::getenv("QUILLON_REGISTRY");
-  explicitlySet = path != nullptr && *path != '\0';
-  return explicitlySet ? path : kDefaultRegistryFile;
 }
 
 bool IsPerflibPath(std::string_view path) {
@@ -112,14 +104,14 @@ bool StillCurrent(const LoadedFile& loaded, const std::string& path) {
 // changed too recently to trust its identity) keeps its tree, and its problems are
 // not reported twice. Caller holds the lock.
 std::shared_ptr<const RegTree> CurrentTree(RegistryState& state) {
-  bool explicitlySet = false;
-  const std::string path = RegistryFilePath(explicitlySet);
+  const posix::RegistryFileName registry = posix::RegistryFile();
+  const std::string& path = registry.path;
   if (state.tree != nullptr && StillCurrent(state.loaded, path)) return state.tree;
   ConfigFile file = ReadConfigFile(path);
   const bool same = state.tree != nullptr && state.loaded.path == path &&
                     state.loaded.file.status == file.status &&
                     state.loaded.file.bytes == file.bytes;
-  if (!same) state.tree = ParseRegistryFile(path, explicitlySet, file);
+  if (!same) state.tree = ParseRegistryFile(path, registry.fromEnvironment, file);
   state.loaded = LoadedFile{path, std::move(file)};
   return state.tree;
 }

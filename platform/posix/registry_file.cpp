@@ -1,6 +1,7 @@
 #include "platform/posix/registry_file.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "platform/posix/utf16.h"
@@ -9,6 +10,8 @@
 namespace platform::posix {
 
 namespace {
+
+constexpr const char* kDefaultRegistryFile = "/etc/quillon/registry.reg";
 
 constexpr std::string_view kRootName = "hkey_local_machine";
 constexpr std::string_view kHeader4 = "REGEDIT4";
@@ -333,6 +336,12 @@ class RegFileParser {
 };
 
 }  // namespace
+
+RegistryFileName RegistryFile() {
+  const char* named = std::getenv("QUILLON_REGISTRY");
+  if (named != nullptr && *named != '\0') return {named, true};
+  return {kDefaultRegistryFile, false};
+}
 
 std::string LowerCase(std::string_view text) {
   std::string out(text);

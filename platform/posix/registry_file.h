@@ -41,6 +41,15 @@ struct RegTree {
   const RegKeyData* Find(std::string_view path) const;
 };
 
+// The .reg file that holds HKEY_LOCAL_MACHINE: $QUILLON_REGISTRY when it is set and
+// not empty, else /etc/quillon/registry.reg. The registry and the service's
+// configuration check both name the file through this.
+struct RegistryFileName {
+  std::string path;
+  bool fromEnvironment = false;
+};
+RegistryFileName RegistryFile();
+
 // Receives each malformed line: its 1-based number and what was wrong.
 using RegProblemSink = std::function<void(int line, const std::string& problem)>;
 

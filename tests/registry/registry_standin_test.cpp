@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/posix/perflib.h"
+#include "platform/posix/registry_file.h"
 #include "platform/registry.h"
 #include "registry_env.h"
 
@@ -176,6 +177,20 @@ TEST(RegistryStandIn, ReadsUtf16LittleEndianFiles) {
   const RegKey key = Open("Software\\Wide");
   EXPECT_EQ(Query(key, "name"), std::string("caf\xc3\xa9\0", 6));
   CloseRegKey(key);
+}
+
+// The registry and snmp-exthost --check name the file the same way.
+TEST(RegistryStandIn, TheFileIsQuillonRegistryWhenSetAndNotEmptyElseTheDefault) {
+  {
+    RegistryFileScope scope("/srv/q.reg");
+    const posix::RegistryFileName file = posix::RegistryFile();
+    EXPECT_EQ(file.path, "/srv/q.reg");
+    EXPECT_TRUE(file.fromEnvironment);
+  }
+  RegistryFileScope scope("");
+  const posix::RegistryFileName file = posix::RegistryFile();
+  EXPECT_EQ(file.path, "/etc/quillon/registry.reg");
+  EXPECT_FALSE(file.fromEnvironment);
 }
 
 TEST(RegistryStandIn, PerflibComesFromTheCounterProviderNotTheFile) {

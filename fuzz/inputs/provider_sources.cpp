@@ -82,7 +82,7 @@ class Machine {
 
 // Every object collected with all its counters wanted, and the collection clock,
 // over a machine with one file replaced by the input.
-void RunProcFiles(std::string_view data) {
+void RunProviderSources(std::string_view data) {
   if (data.empty()) return;
   static Machine machine;
   const Source& source = kSources[static_cast<uint8_t>(data.front()) % std::size(kSources)];
