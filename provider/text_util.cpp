@@ -38,6 +38,10 @@ std::optional<uint64_t> ParseUnsigned(std::string_view text) {
   return value;
 }
 
+int64_t CountOrZero(std::string_view field) {
+  return static_cast<int64_t>(ParseUnsigned(field).value_or(0));
+}
+
 std::optional<int64_t> ParseScaledDecimal(std::string_view text, int64_t scale) {
   size_t dot = text.find('.');
   auto whole = ParseUnsigned(text.substr(0, dot));

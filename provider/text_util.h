@@ -18,6 +18,9 @@ std::vector<std::string_view> SplitFields(std::string_view line);
 // A whole unsigned decimal number; nothing else allowed.
 std::optional<uint64_t> ParseUnsigned(std::string_view text);
 
+// A column of a /proc table as a count: 0 where it holds no number.
+int64_t CountOrZero(std::string_view field);
+
 // A decimal with an optional fraction ("1234.56") in units of 1/scale, exactly.
 std::optional<int64_t> ParseScaledDecimal(std::string_view text, int64_t scale);
 

@@ -2,8 +2,7 @@
 
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
-#include "provider/sources/key_value_file.h"
-#include "provider/sources/proc_net_snmp.h"
+#include "provider/objects/protocol_values.h"
 
 // IPv4 and IPv6: one counter set, two sources. IPv4 reads the "Ip" section of
 // <proc>/net/snmp, IPv6 the "Ip6" fields of <proc>/net/snmp6, which a machine
@@ -32,39 +31,26 @@ constexpr auto kCounters = CounterTable<kCounterCount>({
     {kOutboundDiscarded, {566, kPerfCounterRawcount, 0, "Datagrams Outbound Discarded"}},
 });
 
-// The kernel's fields behind the counters.
-enum Field : size_t { kReceived, kSent, kForwarded, kInDiscards, kOutDiscards, kFieldCount };
-using FieldNames = std::array<std::string_view, kFieldCount>;
-using Fields = std::array<SnmpField, kFieldCount>;
-
-ObjectSample Sample(const Fields& fields, int64_t now) {
+ObjectSample Sample(const IpStatistics& ip, int64_t now) {
   InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
   auto& values = instance.values;
-  values[kDatagrams] = RateOf(SumOf(fields[kReceived], fields[kSent]), now);
-  values[kDatagramsReceived] = RateOf(fields[kReceived], now);
-  values[kDatagramsSent] = RateOf(fields[kSent], now);
-  values[kDatagramsForwarded] = RateOf(fields[kForwarded], now);
-  values[kReceivedDiscarded] = CountOf(fields[kInDiscards]);
-  values[kOutboundDiscarded] = CountOf(fields[kOutDiscards]);
+  values[kDatagrams] = RateOf(SumOf(ip.received, ip.sent), now);
+  values[kDatagramsReceived] = RateOf(ip.received, now);
+  values[kDatagramsSent] = RateOf(ip.sent, now);
+  values[kDatagramsForwarded] = RateOf(ip.forwarded, now);
+  values[kReceivedDiscarded] = CountOf(ip.inDiscards);
+  values[kOutboundDiscarded] = CountOf(ip.outDiscards);
   return ObjectSample{{std::move(instance)}};
 }
 
 ObjectSample CollectIPv4(const CollectContext& context) {
-  static constexpr FieldNames kNames = {"InReceives", "OutRequests", "ForwDatagrams", "InDiscards",
-                                        "OutDiscards"};
-  Fields fields;
   const std::string* snmp = context.WantsAny() ? context.Proc("net/snmp") : nullptr;
-  if (snmp) FindSnmpFields(*snmp, "Ip", kNames, fields);
-  return Sample(fields, context.perfTime);
+  return Sample(snmp ? ParseSnmpIp(*snmp) : IpStatistics{}, context.perfTime);
 }
 
 ObjectSample CollectIPv6(const CollectContext& context) {
-  static constexpr FieldNames kNames = {"Ip6InReceives", "Ip6OutRequests", "Ip6OutForwDatagrams",
-                                        "Ip6InDiscards", "Ip6OutDiscards"};
-  Fields fields;
   const std::string* snmp6 = context.WantsAny() ? context.Proc("net/snmp6") : nullptr;
-  if (snmp6) FindKeyValues(*snmp6, kNames, fields);
-  return Sample(fields, context.perfTime);
+  return Sample(snmp6 ? ParseSnmp6Ip(*snmp6) : IpStatistics{}, context.perfTime);
 }
 
 }  // namespace

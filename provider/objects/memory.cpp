@@ -5,7 +5,8 @@
 #include "provider/counter_math.h"
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
-#include "provider/sources/key_value_file.h"
+#include "provider/sources/proc_meminfo.h"
+#include "provider/sources/proc_vmstat.h"
 #include "provider/sources/single_number.h"
 
 // Memory: <proc>/meminfo for sizes, <proc>/vmstat for paging. The commit limit
@@ -50,39 +51,18 @@ constexpr auto kCounters = CounterTable<kCounterCount>({
 
 constexpr int64_t kKilo = 1024;
 
-// The meminfo lines behind each group of counters, looked for only when one of the
-// group is wanted: the file has some fifty lines and a read usually wants one.
-constexpr std::array<std::string_view, 1> kAvailableNames = {"MemAvailable"};
-enum EstimateLine : size_t { kMemFree, kActiveFile, kInactiveFile, kSlabReclaimable };
-constexpr std::array<std::string_view, 4> kEstimateNames = {"MemFree", "Active(file)",
-                                                            "Inactive(file)", "SReclaimable"};
-enum CommitLine : size_t { kCommittedAs, kMemTotal, kSwapTotal };
-constexpr std::array<std::string_view, 3> kCommitNames = {"Committed_AS", "MemTotal", "SwapTotal"};
-constexpr std::array<std::string_view, 1> kCacheNames = {"Cached"};
-
-enum VmstatLine : size_t { kPageFaults, kMajorFaults, kPagesSwappedOut, kVmstatLineCount };
-constexpr std::array<std::string_view, kVmstatLineCount> kVmstatNames = {"pgfault", "pgmajfault",
-                                                                         "pswpout"};
-
-template <size_t Count>
-std::array<std::optional<int64_t>, Count> FindLines(
-    std::string_view text, const std::array<std::string_view, Count>& names) {
-  std::array<std::optional<int64_t>, Count> values;
-  FindKeyValues(text, names, values);
-  return values;
-}
-
 std::optional<int64_t> EstimatedAvailableKb(const CollectContext& context,
                                             std::string_view meminfo) {
-  const auto lines = FindLines(meminfo, kEstimateNames);
-  if (!lines[kMemFree]) return std::nullopt;
+  const Meminfo lines = ParseMeminfo(meminfo, {&Meminfo::memFree, &Meminfo::activeFile,
+                                               &Meminfo::inactiveFile, &Meminfo::slabReclaimable});
+  if (!lines.memFree) return std::nullopt;
   int64_t lowWatermark = 0;
   if (const std::string* minFree = context.Proc("sys/vm/min_free_kbytes")) {
     lowWatermark = static_cast<int64_t>(ParseSingleNumber(*minFree).value_or(0)) * 5 / 4;
   }
-  int64_t pageCache = lines[kActiveFile].value_or(0) + lines[kInactiveFile].value_or(0);
-  int64_t slab = lines[kSlabReclaimable].value_or(0);
-  int64_t available = *lines[kMemFree] - lowWatermark;
+  int64_t pageCache = lines.activeFile.value_or(0) + lines.inactiveFile.value_or(0);
+  int64_t slab = lines.slabReclaimable.value_or(0);
+  int64_t available = *lines.memFree - lowWatermark;
   available += pageCache - std::min(pageCache / 2, lowWatermark);
   available += slab - std::min(slab / 2, lowWatermark);
   return std::max<int64_t>(available, 0);
@@ -93,7 +73,8 @@ void ReadSizes(const CollectContext& context, InstanceSample& instance) {
   const std::string_view meminfo = text ? std::string_view(*text) : std::string_view();
   auto& values = instance.values;
   if (context.Wants({kAvailableBytes, kAvailableKBytes, kAvailableMBytes})) {
-    auto available = FindLines(meminfo, kAvailableNames)[0];
+    // The counters' groups each ask for their own lines: a read usually wants one group.
+    auto available = ParseMeminfo(meminfo, {&Meminfo::memAvailable}).memAvailable;
     if (!available) available = EstimatedAvailableKb(context, meminfo);
     if (available) {
       values[kAvailableBytes].first = *available * kKilo;
@@ -104,10 +85,11 @@ void ReadSizes(const CollectContext& context, InstanceSample& instance) {
     }
   }
   if (context.Wants({kCommittedBytes, kCommitLimit, kCommittedInUse})) {
-    const auto lines = FindLines(meminfo, kCommitNames);
-    const auto committed = lines[kCommittedAs];
-    const auto limit = lines[kMemTotal] && lines[kSwapTotal]
-                           ? std::optional<int64_t>(*lines[kMemTotal] + *lines[kSwapTotal])
+    const Meminfo lines =
+        ParseMeminfo(meminfo, {&Meminfo::committedAs, &Meminfo::memTotal, &Meminfo::swapTotal});
+    const auto committed = lines.committedAs;
+    const auto limit = lines.memTotal && lines.swapTotal
+                           ? std::optional<int64_t>(*lines.memTotal + *lines.swapTotal)
                            : std::nullopt;
     values[kCommittedBytes] = committed ? RawPair{*committed * kKilo} : kMissing;
     values[kCommitLimit] = limit ? RawPair{*limit * kKilo} : kMissing;
@@ -115,21 +97,21 @@ void ReadSizes(const CollectContext& context, InstanceSample& instance) {
     values[kCommittedInUse] = committed && limit ? FractionIn32Bits(*committed, *limit) : kMissing;
   }
   if (context.Wants({kCacheBytes})) {
-    const auto cached = FindLines(meminfo, kCacheNames)[0];
+    const auto cached = ParseMeminfo(meminfo, {&Meminfo::cached}).cached;
     values[kCacheBytes] = cached ? RawPair{*cached * kKilo} : kMissing;
   }
 }
 
 void ReadPaging(const CollectContext& context, InstanceSample& instance) {
   const std::string* text = context.Proc("vmstat");
-  const auto vmstat = FindLines(text ? std::string_view(*text) : std::string_view(), kVmstatNames);
+  const Vmstat vmstat = text ? ParseVmstat(*text) : Vmstat{};
   auto& values = instance.values;
   values[kPageFaultsPerSec] =
-      vmstat[kPageFaults] ? RawPair{*vmstat[kPageFaults], context.perfTime} : kMissing;
+      vmstat.pageFaults ? RawPair{*vmstat.pageFaults, context.perfTime} : kMissing;
   // Hard faults read pages in; swapping out writes them.
   values[kPagesPerSec] =
-      vmstat[kMajorFaults] && vmstat[kPagesSwappedOut]
-          ? RawPair{*vmstat[kMajorFaults] + *vmstat[kPagesSwappedOut], context.perfTime}
+      vmstat.majorFaults && vmstat.pagesSwappedOut
+          ? RawPair{*vmstat.majorFaults + *vmstat.pagesSwappedOut, context.perfTime}
           : kMissing;
 }
 

@@ -5,9 +5,9 @@
 #include "provider/objects/clock_ticks.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/file_read.h"
-#include "provider/sources/key_value_file.h"
 #include "provider/sources/proc_dirs.h"
 #include "provider/sources/proc_pid_stat.h"
+#include "provider/sources/proc_pid_status.h"
 #include "provider/text_util.h"
 
 // Process: one instance per process directory, in ascending id order, named by
@@ -58,12 +58,12 @@ InstanceSample ReadProcess(const CollectContext& context, uint32_t id, const std
   process.values[kPrivilegedTime] = {privileged, now};
   if (context.Wants({kWorkingSet, kPrivateBytes})) {
     // Kernel threads have none of these lines: they use no memory of their own.
-    static constexpr std::array<std::string_view, 3> kNames = {"VmRSS", "RssAnon", "VmSwap"};
-    std::array<std::optional<int64_t>, 3> status;
     std::string& content = context.Files().Scratch();
-    if (ReadFileInto(dir + "/status", content)) FindKeyValues(content, kNames, status);
-    process.values[kWorkingSet].first = status[0].value_or(0) * kKilo;
-    process.values[kPrivateBytes].first = (status[1].value_or(0) + status[2].value_or(0)) * kKilo;
+    const PidStatus status =
+        ReadFileInto(dir + "/status", content) ? ParsePidStatus(content) : PidStatus{};
+    process.values[kWorkingSet].first = status.residentKb.value_or(0) * kKilo;
+    process.values[kPrivateBytes].first =
+        (status.anonymousKb.value_or(0) + status.swappedKb.value_or(0)) * kKilo;
   }
   process.values[kVirtualBytes].first = stat.virtualBytes;
   process.values[kThreadCount].first = stat.threads;

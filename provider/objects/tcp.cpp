@@ -3,7 +3,7 @@
 
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
-#include "provider/sources/proc_net_snmp.h"
+#include "provider/objects/protocol_values.h"
 #include "provider/sources/proc_net_tcp.h"
 
 // TCPv4 and TCPv6: one counter set, two sources.
@@ -51,22 +51,6 @@ constexpr auto kCounters = CounterTable<kCounterCount>({
     {kConnectionsReset, {650, kPerfCounterRawcount, 0, "Connections Reset"}},
 });
 
-// The kernel's fields behind the counters, in the "Tcp" section.
-enum Field : size_t {
-  kInSegs,
-  kOutSegs,
-  kRetransSegs,
-  kActiveOpens,
-  kPassiveOpens,
-  kAttemptFails,
-  kEstabResets,
-  kFieldCount
-};
-constexpr std::array<std::string_view, kFieldCount> kFieldNames = {
-    "InSegs",       "OutSegs",      "RetransSegs", "ActiveOpens",
-    "PassiveOpens", "AttemptFails", "EstabResets"};
-using Fields = std::array<SnmpField, kFieldCount>;
-
 // The counters that <proc>/net/snmp (TCPv4) or its IPv6 counterpart (TCPv6) feeds.
 constexpr std::initializer_list<size_t> kStatisticsCounters = {
     kSegments,          kSegmentsReceived,   kSegmentsSent,       kSegmentsRetransmitted,
@@ -85,18 +69,16 @@ ObjectSample CollectTCPv4(const CollectContext& context) {
   auto& values = instance.values;
   int64_t now = context.perfTime;
   if (context.Wants(kStatisticsCounters)) {
-    Fields tcp;
-    if (const std::string* snmp = context.Proc("net/snmp")) {
-      FindSnmpFields(*snmp, "Tcp", kFieldNames, tcp);
-    }
-    values[kSegments] = RateOf(SumOf(tcp[kInSegs], tcp[kOutSegs]), now);
-    values[kSegmentsReceived] = RateOf(tcp[kInSegs], now);
-    values[kSegmentsSent] = RateOf(tcp[kOutSegs], now);
-    values[kSegmentsRetransmitted] = RateOf(tcp[kRetransSegs], now);
-    values[kConnectionsActive] = CountOf(tcp[kActiveOpens]);
-    values[kConnectionsPassive] = CountOf(tcp[kPassiveOpens]);
-    values[kConnectionFailures] = CountOf(tcp[kAttemptFails]);
-    values[kConnectionsReset] = CountOf(tcp[kEstabResets]);
+    const std::string* snmp = context.Proc("net/snmp");
+    const TcpStatistics tcp = snmp ? ParseSnmpTcp(*snmp) : TcpStatistics{};
+    values[kSegments] = RateOf(SumOf(tcp.inSegs, tcp.outSegs), now);
+    values[kSegmentsReceived] = RateOf(tcp.inSegs, now);
+    values[kSegmentsSent] = RateOf(tcp.outSegs, now);
+    values[kSegmentsRetransmitted] = RateOf(tcp.retransSegs, now);
+    values[kConnectionsActive] = CountOf(tcp.activeOpens);
+    values[kConnectionsPassive] = CountOf(tcp.passiveOpens);
+    values[kConnectionFailures] = CountOf(tcp.attemptFails);
+    values[kConnectionsReset] = CountOf(tcp.estabResets);
   }
   if (context.Wants({kConnectionsEstablished})) {
     // IPv4 sockets are in tcp, and in tcp6 where IPv6 sockets talk to IPv4 peers.

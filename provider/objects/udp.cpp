@@ -2,8 +2,7 @@
 
 #include "provider/counter_types.h"
 #include "provider/objects/object_model.h"
-#include "provider/sources/key_value_file.h"
-#include "provider/sources/proc_net_snmp.h"
+#include "provider/objects/protocol_values.h"
 
 // UDPv4 and UDPv6: one counter set, two sources. UDPv4 reads the "Udp" section
 // of <proc>/net/snmp, UDPv6 the "Udp6" fields of <proc>/net/snmp6 (missing on a
@@ -29,37 +28,25 @@ constexpr auto kCounters = CounterTable<kCounterCount>({
     {kReceivedErrors, {662, kPerfCounterRawcount, 0, "Datagrams Received Errors"}},
 });
 
-// The kernel's fields behind the counters.
-enum Field : size_t { kReceived, kSent, kNoPort, kInErrors, kFieldCount };
-using FieldNames = std::array<std::string_view, kFieldCount>;
-using Fields = std::array<SnmpField, kFieldCount>;
-
-ObjectSample Sample(const Fields& fields, int64_t now) {
+ObjectSample Sample(const UdpStatistics& udp, int64_t now) {
   InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
   auto& values = instance.values;
-  values[kDatagrams] = RateOf(SumOf(fields[kReceived], fields[kSent]), now);
-  values[kDatagramsReceived] = RateOf(fields[kReceived], now);
-  values[kDatagramsSent] = RateOf(fields[kSent], now);
-  values[kDatagramsNoPort] = RateOf(fields[kNoPort], now);
-  values[kReceivedErrors] = CountOf(fields[kInErrors]);
+  values[kDatagrams] = RateOf(SumOf(udp.received, udp.sent), now);
+  values[kDatagramsReceived] = RateOf(udp.received, now);
+  values[kDatagramsSent] = RateOf(udp.sent, now);
+  values[kDatagramsNoPort] = RateOf(udp.noPorts, now);
+  values[kReceivedErrors] = CountOf(udp.inErrors);
   return ObjectSample{{std::move(instance)}};
 }
 
 ObjectSample CollectUDPv4(const CollectContext& context) {
-  static constexpr FieldNames kNames = {"InDatagrams", "OutDatagrams", "NoPorts", "InErrors"};
-  Fields fields;
   const std::string* snmp = context.WantsAny() ? context.Proc("net/snmp") : nullptr;
-  if (snmp) FindSnmpFields(*snmp, "Udp", kNames, fields);
-  return Sample(fields, context.perfTime);
+  return Sample(snmp ? ParseSnmpUdp(*snmp) : UdpStatistics{}, context.perfTime);
 }
 
 ObjectSample CollectUDPv6(const CollectContext& context) {
-  static constexpr FieldNames kNames = {"Udp6InDatagrams", "Udp6OutDatagrams", "Udp6NoPorts",
-                                        "Udp6InErrors"};
-  Fields fields;
   const std::string* snmp6 = context.WantsAny() ? context.Proc("net/snmp6") : nullptr;
-  if (snmp6) FindKeyValues(*snmp6, kNames, fields);
-  return Sample(fields, context.perfTime);
+  return Sample(snmp6 ? ParseSnmp6Udp(*snmp6) : UdpStatistics{}, context.perfTime);
 }
 
 }  // namespace

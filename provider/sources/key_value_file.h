@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -12,5 +13,14 @@ namespace provider {
 // values[i] for names[i], nullopt when no line has that name.
 void FindKeyValues(std::string_view text, std::span<const std::string_view> names,
                    std::span<std::optional<int64_t>> values);
+
+// The same for a fixed list of names: the numbers in the order of the names.
+template <size_t Count>
+std::array<std::optional<int64_t>, Count> FindKeyValues(
+    std::string_view text, const std::array<std::string_view, Count>& names) {
+  std::array<std::optional<int64_t>, Count> values;
+  FindKeyValues(text, names, values);
+  return values;
+}
 
 }  // namespace provider

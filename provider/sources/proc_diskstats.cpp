@@ -23,9 +23,7 @@ std::vector<DiskStats> ParseDiskstats(std::string_view text) {
   for (std::string_view line : SplitLines(text)) {
     auto fields = SplitFields(line);
     if (fields.size() < kFieldCount) continue;
-    auto field = [&](Field f) {
-      return static_cast<int64_t>(ParseUnsigned(fields[f]).value_or(0));
-    };
+    auto field = [&fields](Field f) { return CountOrZero(fields[f]); };
     disks.push_back({fields[kName], field(kReads), field(kSectorsRead), field(kWrites),
                      field(kSectorsWritten), field(kInProgress), field(kIoMilliseconds)});
   }

@@ -26,9 +26,7 @@ std::vector<NetDevice> ParseNetDev(std::string_view text) {
     auto names = SplitFields(line.substr(0, colon));
     auto columns = SplitFields(line.substr(colon + 1));
     if (names.size() != 1 || columns.size() < kColumnCount) continue;
-    auto column = [&](Column c) {
-      return static_cast<int64_t>(ParseUnsigned(columns[c]).value_or(0));
-    };
+    auto column = [&columns](Column c) { return CountOrZero(columns[c]); };
     devices.push_back({names[0], column(kRxBytes), column(kRxPackets), column(kRxErrors),
                        column(kTxBytes), column(kTxPackets), column(kTxErrors)});
   }

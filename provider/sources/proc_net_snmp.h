@@ -2,31 +2,45 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string_view>
 
-#include "provider/objects/object_model.h"
-
-// The protocol statistics of <proc>/net/snmp and <proc>/net/snmp6.
+// The protocol statistics of <proc>/net/snmp and <proc>/net/snmp6. A field is
+// nullopt where the file, its section or the field is missing, or where the
+// value is negative (Tcp MaxConn -1).
 namespace provider {
 
 using SnmpField = std::optional<int64_t>;
 
-// The named fields of one protocol's section of the text of <proc>/net/snmp
-// ("Ip", "Tcp", "Udp"), which is a line of field names and a line of values,
-// both led by "Section:": values[i] for names[i], nullopt where the section or
-// the field is missing or the value is negative (Tcp MaxConn -1).
-//
-// <proc>/net/snmp6 has one "Name value" line per field (Ip6InReceives,
-// Udp6NoPorts, ...), which FindKeyValues reads.
-void FindSnmpFields(std::string_view snmp, std::string_view section,
-                    std::span<const std::string_view> names, std::span<SnmpField> values);
+struct IpStatistics {
+  SnmpField received;     // InReceives
+  SnmpField sent;         // OutRequests: handed down by the local protocols
+  SnmpField forwarded;    // ForwDatagrams
+  SnmpField inDiscards;   // InDiscards
+  SnmpField outDiscards;  // OutDiscards
+};
 
-// The sample of a count and of a rate, and no value where the field is missing.
-RawPair CountOf(SnmpField field);
-RawPair RateOf(SnmpField field, int64_t perfTime);
+struct TcpStatistics {
+  SnmpField inSegs, outSegs, retransSegs;
+  SnmpField activeOpens, passiveOpens, attemptFails, estabResets;
+};
 
-// Both fields added, nullopt unless both are there.
-SnmpField SumOf(SnmpField a, SnmpField b);
+struct UdpStatistics {
+  SnmpField received;  // InDatagrams
+  SnmpField sent;      // OutDatagrams
+  SnmpField noPorts;   // NoPorts
+  SnmpField inErrors;  // InErrors
+};
+
+// <proc>/net/snmp: a line of field names and a line of values per protocol, both
+// led by "Section:"; each reader reads its own section only.
+IpStatistics ParseSnmpIp(std::string_view snmp);
+TcpStatistics ParseSnmpTcp(std::string_view snmp);
+UdpStatistics ParseSnmpUdp(std::string_view snmp);
+
+// <proc>/net/snmp6: one "Name value" line per field (Ip6InReceives, Udp6NoPorts,
+// ...). It has no TCP fields: Linux keeps TCP's statistics for both families in
+// net/snmp.
+IpStatistics ParseSnmp6Ip(std::string_view snmp6);
+UdpStatistics ParseSnmp6Udp(std::string_view snmp6);
 
 }  // namespace provider

@@ -8,14 +8,17 @@
 #include "provider/sources/proc_escapes.h"
 #include "provider/sources/proc_interrupts.h"
 #include "provider/sources/proc_loadavg.h"
+#include "provider/sources/proc_meminfo.h"
 #include "provider/sources/proc_mountinfo.h"
 #include "provider/sources/proc_net_dev.h"
 #include "provider/sources/proc_net_snmp.h"
 #include "provider/sources/proc_net_tcp.h"
 #include "provider/sources/proc_pid_stat.h"
+#include "provider/sources/proc_pid_status.h"
 #include "provider/sources/proc_stat.h"
 #include "provider/sources/proc_swaps.h"
 #include "provider/sources/proc_uptime.h"
+#include "provider/sources/proc_vmstat.h"
 #include "provider/sources/single_number.h"
 
 // One reader per /proc and /sys file, on lines of the fixture machine and on the
@@ -176,16 +179,83 @@ TEST(SourceReaders, PidStatReadsPastACommandNameWithParentheses) {
   EXPECT_EQ(ParsePidStat("1 cut) S"), std::nullopt);
 }
 
-TEST(SourceReaders, NetSnmpGivesTheNamedFieldsOfOneSection) {
-  constexpr std::array<std::string_view, 3> names = {"InSegs", "MaxConn", "Absent"};
-  std::array<SnmpField, 3> values;
-  FindSnmpFields(
-      "Ip: Forwarding InReceives\nIp: 1 100000\n"
-      "Tcp: RtoAlgorithm MaxConn InSegs\nTcp: 1 -1 4294966296\n",
-      "Tcp", names, values);
-  EXPECT_EQ(values[0], 4294966296);
-  EXPECT_EQ(values[1], std::nullopt);  // negative
-  EXPECT_EQ(values[2], std::nullopt);
+TEST(SourceReaders, NetSnmpGivesEachProtocolItsOwnSection) {
+  constexpr std::string_view snmp =
+      "Ip: Forwarding InReceives OutRequests\nIp: 1 100000 80000\n"
+      "Tcp: RtoAlgorithm MaxConn InSegs EstabResets\nTcp: 1 -1 4294966296 -1\n"
+      "Udp: InDatagrams NoPorts InErrors OutDatagrams\nUdp: 6000 40 2 5000\n"
+      "UdpLite: InDatagrams NoPorts InErrors OutDatagrams\nUdpLite: 1 1 1 1\n";
+  const IpStatistics ip = ParseSnmpIp(snmp);
+  EXPECT_EQ(ip.received, 100000);
+  EXPECT_EQ(ip.sent, 80000);
+  EXPECT_EQ(ip.forwarded, std::nullopt);  // no such field here
+  const TcpStatistics tcp = ParseSnmpTcp(snmp);
+  EXPECT_EQ(tcp.inSegs, 4294966296);
+  EXPECT_EQ(tcp.estabResets, std::nullopt);  // negative
+  const UdpStatistics udp = ParseSnmpUdp(snmp);
+  EXPECT_EQ(udp.received, 6000);
+  EXPECT_EQ(udp.noPorts, 40);
+  EXPECT_EQ(udp.inErrors, 2);
+  EXPECT_EQ(udp.sent, 5000);
+  EXPECT_EQ(ParseSnmpUdp("Udp: InDatagrams\n").received, std::nullopt);  // no value line
+}
+
+TEST(SourceReaders, NetSnmp6GivesTheIpv6AndUdpv6Lines) {
+  constexpr std::string_view snmp6 =
+      "Ip6InReceives                   \t20000\n"
+      "Ip6OutRequests                  \t15000\n"
+      "Ip6OutForwDatagrams             \t7\n"
+      "Udp6InDatagrams                 \t1000\n"
+      "Udp6NoPorts                     \t3\n";
+  const IpStatistics ip = ParseSnmp6Ip(snmp6);
+  EXPECT_EQ(ip.received, 20000);
+  EXPECT_EQ(ip.sent, 15000);
+  EXPECT_EQ(ip.forwarded, 7);
+  EXPECT_EQ(ip.inDiscards, std::nullopt);
+  const UdpStatistics udp = ParseSnmp6Udp(snmp6);
+  EXPECT_EQ(udp.received, 1000);
+  EXPECT_EQ(udp.noPorts, 3);
+  EXPECT_EQ(udp.sent, std::nullopt);
+}
+
+TEST(SourceReaders, MeminfoGivesTheLinesAskedFor) {
+  constexpr std::string_view meminfo =
+      "MemTotal:        8000000 kB\n"
+      "MemFree:         1000000 kB\n"
+      "Cached:          2000000 kB\n"
+      "Active(file):     700000 kB\n"
+      "Inactive(file):   300000 kB\n"
+      "SwapTotal:       4194304 kB\n"
+      "SReclaimable:     100000 kB\n"
+      "Committed_AS:    3000000 kB\n";
+  const Meminfo all = ParseMeminfo(
+      meminfo, {&Meminfo::memTotal, &Meminfo::memFree, &Meminfo::memAvailable, &Meminfo::cached,
+                &Meminfo::activeFile, &Meminfo::inactiveFile, &Meminfo::swapTotal,
+                &Meminfo::slabReclaimable, &Meminfo::committedAs});
+  EXPECT_EQ(all.memTotal, 8000000);
+  EXPECT_EQ(all.memFree, 1000000);
+  EXPECT_EQ(all.memAvailable, std::nullopt);  // a kernel before 3.14
+  EXPECT_EQ(all.cached, 2000000);
+  EXPECT_EQ(all.activeFile, 700000);
+  EXPECT_EQ(all.inactiveFile, 300000);
+  EXPECT_EQ(all.swapTotal, 4194304);
+  EXPECT_EQ(all.slabReclaimable, 100000);
+  EXPECT_EQ(all.committedAs, 3000000);
+  const Meminfo one = ParseMeminfo(meminfo, {&Meminfo::cached});
+  EXPECT_EQ(one.cached, 2000000);
+  EXPECT_EQ(one.memTotal, std::nullopt);  // not asked for
+}
+
+TEST(SourceReaders, VmstatAndProcessStatusGiveTheirLines) {
+  const Vmstat vmstat = ParseVmstat("nr_free_pages 5\npgfault 900\npgmajfault 12\n");
+  EXPECT_EQ(vmstat.pageFaults, 900);
+  EXPECT_EQ(vmstat.majorFaults, 12);
+  EXPECT_EQ(vmstat.pagesSwappedOut, std::nullopt);
+  const PidStatus status = ParsePidStatus("Name:\tsh\nVmRSS:\t    2048 kB\nRssAnon:\t  1024 kB\n");
+  EXPECT_EQ(status.residentKb, 2048);
+  EXPECT_EQ(status.anonymousKb, 1024);
+  EXPECT_EQ(status.swappedKb, std::nullopt);
+  EXPECT_EQ(ParsePidStatus("Name:\tkthreadd\n").residentKb, std::nullopt);
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+#include "provider/sources/proc_vmstat.h"
+
+#include "provider/sources/key_value_file.h"
+
+namespace provider {
+
+Vmstat ParseVmstat(std::string_view text) {
+  const auto [faults, majorFaults, swappedOut] =
+      FindKeyValues(text, std::array<std::string_view, 3>{"pgfault", "pgmajfault", "pswpout"});
+  return {faults, majorFaults, swappedOut};
+}
+
+}  // namespace provider
