@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "agent/flags.h"
+#include "agent/instance_index.h"
 #include "agent/limits.h"
 #include "agent/log.h"
 #include "agent/query_session.h"
@@ -51,30 +52,49 @@ std::string CounterText(lib::CounterValue value, const RowKeys& row) {
   return lib::ValueToText(value);
 }
 
-// A counter read in a query session of its own; localPath gets the translated path.
-std::string ReadCounterRow(const RowKeys& row, std::string& localPath) {
+// Runs read(localPath) in a query session of the counter module's own once the row's
+// path has translated; failed when it does not.
+template <typename Result, typename Read>
+Result InOwnSession(const RowKeys& row, std::string& localPath, Result failed, Read read) {
   const AgentSettings& settings = State().settings;
-  if (Logging()) Log("GetPerf: path=" + row.counter);
   perf::DebugFlag = settings.debug;
   perf::SkipUnwritableDebugLines = true;
   if (!perf::init()) {
     Log("perf.init=false");
-    return "";
+    return failed;
   }
   QuerySession session;
   localPath = perf::EnglishPath2LocalPDHPath(row.counter);
   if (localPath.empty()) {
     session.Close();
-    return "";
+    return failed;
   }
   if (Logging()) Log("GetPerf: pdh_counter_path=" + localPath);
-  lib::CounterValue value =
-      row.Raw() ? perf::GetRawValue(localPath, row.Twice(), settings.collect_delay)
-                : perf::GetFormattedValue(localPath, row.Twice(), settings.collect_delay,
-                                          platform::kPdhFmtDouble);
-  std::string result = CounterText(value, row);
+  Result result = read(localPath);
   session.Close();
   return result;
+}
+
+// A counter read in a query session of its own; localPath gets the translated path.
+std::string ReadCounterRow(const RowKeys& row, std::string& localPath) {
+  if (Logging()) Log("GetPerf: path=" + row.counter);
+  const AgentSettings& settings = State().settings;
+  return InOwnSession(row, localPath, std::string(), [&](const std::string& path) {
+    lib::CounterValue value =
+        row.Raw() ? perf::GetRawValue(path, row.Twice(), settings.collect_delay)
+                  : perf::GetFormattedValue(path, row.Twice(), settings.collect_delay,
+                                            platform::kPdhFmtDouble);
+    return CounterText(value, row);
+  });
+}
+
+std::string SampledText(const lib::CounterValue& value, const RowKeys& row,
+                        const std::string& localPath) {
+  if (Logging()) {
+    Log("GetPerf: path=" + row.counter);
+    Log("GetPerf: pdh_counter_path=" + localPath);
+  }
+  return CounterText(value, row);
 }
 
 // A counter answered from the sampler's latest samples, or read on its own while the
@@ -88,11 +108,7 @@ std::string ReadSampledRow(SampledRows& sampled, const ProfileSnapshot& rows, co
     if (!localPath.empty()) sampled.Join(row.counter, localPath, row.Kind());
     return result;
   }
-  if (Logging()) {
-    Log("GetPerf: path=" + row.counter);
-    Log("GetPerf: pdh_counter_path=" + localPath);
-  }
-  return CounterText(*value, row);
+  return SampledText(*value, row, localPath);
 }
 
 }  // namespace
@@ -103,11 +119,38 @@ std::string GetPerf(const ProfileSnapshot& rows, const std::string& section) {
     Log("GetPerf: path is empty for " + section);
     return "";
   }
+  if (row.IsTable()) {
+    Log("GetPerf: " + section + " is a table of every instance: its cells have the values");
+    return "";
+  }
   if (row.IsCommand()) return RunCommandRow(row.counter);
   if (row.IsConstant()) return row.counter;
   if (State().sampled) return ReadSampledRow(*State().sampled, rows, row);
   std::string localPath;
   return ReadCounterRow(row, localPath);
+}
+
+}  // namespace quillon
+
+namespace quillon {
+
+std::string InstanceText(const RowKeys& row, const std::string& localPath) {
+  if (SampledRows* sampled = State().sampled.get()) {
+    if (std::optional<lib::CounterValue> value = sampled->LatestOf(localPath, row.Kind())) {
+      return SampledText(*value, row, localPath);
+    }
+  }
+  std::string translated;
+  return ReadCounterRow(row, translated);
+}
+
+perf::InstanceList ExpandCounterRow(const RowKeys& row, std::string& localPath) {
+  return InOwnSession(row, localPath, perf::InstanceList(), [](const std::string& path) {
+    auto instances = std::make_shared<std::vector<perf::CounterInstance>>();
+    if (!perf::ExpandInstancesForRead(path, *instances)) return perf::InstanceList();
+    PutInIndexOrder(*instances);
+    return perf::InstanceList(std::move(instances));
+  });
 }
 
 }  // namespace quillon

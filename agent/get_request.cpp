@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <exception>
+#include <span>
 #include <string>
 
 #include "agent/answer.h"
@@ -8,6 +9,7 @@
 #include "agent/oid.h"
 #include "agent/requests.h"
 #include "agent/state.h"
+#include "agent/table_rows.h"
 #include "lib/numeric.h"
 
 namespace quillon {
@@ -28,6 +30,7 @@ PreparedValue GetAnswer(const std::string& text) {
 
 int32_t GetRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
   std::string str_result;
+  bool isName = false;
   std::string oidText = OidText(binding.name);
   if (Logging()) {
     Log("GetRequest: OID=" + oidText + " (" + std::to_string(binding.name.idLength) + ")");
@@ -39,7 +42,15 @@ int32_t GetRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
   if (binding.name.idLength == kDefaultBaseOidLength) {
     str_result = IdentificationText;
   } else if (!State().settings.counters.empty()) {
-    str_result = GetPerf(rows, oidText);
+    const std::span<const UINT> request(binding.name.ids, binding.name.idLength);
+    const TableRow* table = State().tables.Enclosing(rows, request);
+    if (table && request.size() > table->oid.size()) {
+      CellAnswer cell = CellAt(rows, *table, request.subspan(table->oid.size()));
+      str_result = std::move(cell.text);
+      isName = cell.isName;
+    } else {
+      str_result = GetPerf(rows, oidText);
+    }
   }
   if (str_result.empty()) {
     Log("length(str_result)=0");
@@ -47,7 +58,7 @@ int32_t GetRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
     return SNMP_ERRORSTATUS_BADVALUE;
   }
   try {
-    PreparedValue answer = GetAnswer(str_result);
+    PreparedValue answer = isName ? PreparedValue::OctetString(str_result) : GetAnswer(str_result);
     BYTE type = answer.Type();
     answer.HandTo(binding.value);
     if (Logging()) Log("GetRequest: value=" + str_result + " asn_type=" + std::to_string(type));

@@ -18,6 +18,9 @@ struct RowKeys {
   bool IsConstant() const { return type == "string"; }
   // A row that reads a performance counter.
   bool IsCounter() const { return !counter.empty() && !IsCommand() && !IsConstant(); }
+  // A counter row whose path names every instance ("object\counter\*"): it serves a
+  // table of the instances instead of one value.
+  bool IsTable() const;
   // Two samples, a collect delay apart, unless the flag says "norefresh".
   bool Twice() const { return flag.find("norefresh") == std::string::npos; }
   bool Raw() const { return flag.find("raw") != std::string::npos; }

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "agent/instance_index.h"
 #include "agent/query_session.h"
 #include "agent/row_keys.h"
 #include "perf/perf.h"
@@ -32,6 +33,7 @@ void SampledRows::Follow(const ProfileSnapshot& rows) {
   if (rows.Serial() == followed_) return;
   followed_ = rows.Serial();
   translations_.clear();
+  ordered_.clear();
   std::vector<perf::WantedCounter> wanted;
   try {
     QuietCounterModule quiet;
@@ -43,7 +45,7 @@ void SampledRows::Follow(const ProfileSnapshot& rows) {
         auto [translation, added] = translations_.try_emplace(keys.counter);
         if (added) translation->second = perf::EnglishPath2LocalPDHPath(keys.counter);
         if (translation->second.empty()) continue;
-        wanted.push_back({translation->second, perf::KindBit(keys.Kind())});
+        wanted.push_back({translation->second, perf::KindBit(keys.Kind()), keys.IsTable()});
       }
       session.Close();
     }
@@ -67,6 +69,28 @@ void SampledRows::Join(const std::string& counter, const std::string& localPath,
                        perf::SampleKind kind) {
   translations_[counter] = localPath;
   sampler_.Ask(localPath, kind);
+}
+
+perf::InstanceList SampledRows::Instances(const std::string& counter, perf::SampleKind kind,
+                                          std::string& localPath) {
+  auto translation = translations_.find(counter);
+  if (translation == translations_.end()) return nullptr;
+  perf::InstanceList expanded = sampler_.AskInstances(translation->second, kind);
+  if (!expanded) return nullptr;
+  localPath = translation->second;
+  Ordered& ordered = ordered_[localPath];
+  if (ordered.expanded != expanded) {
+    auto instances = std::make_shared<std::vector<perf::CounterInstance>>(*expanded);
+    PutInIndexOrder(*instances);
+    ordered = {std::move(expanded), std::move(instances)};
+  }
+  return ordered.inIndexOrder;
+}
+
+void SampledRows::JoinTable(const std::string& counter, const std::string& localPath,
+                            perf::SampleKind kind) {
+  translations_[counter] = localPath;
+  sampler_.AskInstances(localPath, kind);
 }
 
 }  // namespace quillon

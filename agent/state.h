@@ -10,6 +10,7 @@
 #include "agent/profile_file.h"
 #include "agent/sampled_rows.h"
 #include "agent/settings.h"
+#include "agent/table_rows.h"
 #include "platform/event.h"
 #include "platform/timer_thread.h"
 
@@ -31,6 +32,8 @@ struct AgentState {
   ProfileFile trapFile{"trap file"};
   // Background sampling, when the settings ask for it: started by the first Init.
   std::unique_ptr<SampledRows> sampled;
+  // The service's thread's alone.
+  TableRows tables;
 };
 
 // The state of the loaded library.

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "perf/internal.h"
@@ -27,6 +29,17 @@ std::vector<std::string> SplitMultiString(const char* data, std::size_t size) {
     pos += length + 1;
   }
   return strings;
+}
+
+// The instance of an expanded path: what stands where the wildcard path has "(*)", found
+// by the object's part before it and the counter's part after it.
+std::optional<std::string> InstanceOf(const std::string& expanded, std::string_view before,
+                                      std::string_view after) {
+  const std::size_t start = expanded.find(before);
+  if (start == std::string::npos || !expanded.ends_with(after)) return std::nullopt;
+  const std::size_t from = start + before.size();
+  if (expanded.size() < from + after.size()) return std::nullopt;
+  return expanded.substr(from, expanded.size() - after.size() - from);
 }
 
 }  // namespace
@@ -66,6 +79,42 @@ bool enumobjectItems(const std::string& object, std::vector<std::string>& counte
   counters = SplitMultiString(counterBuffer.data(), std::min(counterFilled, counterSize));
   instances = SplitMultiString(instanceBuffer.data(), std::min(instanceFilled, instanceSize));
   return true;
+}
+
+platform::PdhStatus ExpandInstances(const std::string& localWildcardPath,
+                                    std::vector<CounterInstance>& instances) {
+  instances.clear();
+  const std::size_t wildcard = localWildcardPath.find("(*)\\");
+  if (wildcard == std::string::npos) return platform::kPdhCStatusBadCounterName;
+  const std::size_t slash = localWildcardPath.rfind('\\', wildcard);
+  const std::size_t objectStart = slash == std::string::npos ? 0 : slash;
+  const std::string_view path(localWildcardPath);
+  const std::string before = std::string(path.substr(objectStart, wildcard - objectStart)) + "(";
+  const std::string after = ")" + std::string(path.substr(wildcard + 3));
+
+  platform::Pdh& pdh = ActivePdh();
+  std::vector<char> buffer;
+  platform::PdhStatus status = platform::kPdhMoreData;
+  // Instances that come between the size probe and the call ask for another round.
+  for (int round = 0; round < 3 && status == platform::kPdhMoreData; ++round) {
+    uint32_t size = static_cast<uint32_t>(buffer.size());
+    status = pdh.ExpandWildCardPath(nullptr, localWildcardPath.c_str(),
+                                    buffer.empty() ? nullptr : buffer.data(), &size, 0);
+    if (status == platform::kPdhMoreData) buffer.assign(std::max<std::size_t>(size, 2), '\0');
+  }
+  if (status != platform::kPdhOk) return status;
+  for (std::string& expanded : SplitMultiString(buffer.data(), buffer.size())) {
+    std::optional<std::string> name = InstanceOf(expanded, before, after);
+    if (name) instances.push_back({std::move(*name), std::move(expanded)});
+  }
+  return platform::kPdhOk;
+}
+
+bool ExpandInstancesForRead(const std::string& localWildcardPath,
+                            std::vector<CounterInstance>& instances) {
+  const platform::PdhStatus status = ExpandInstances(localWildcardPath, instances);
+  if (status != platform::kPdhOk) internal::LogFailedCall("PdhExpandWildCardPath", status);
+  return status == platform::kPdhOk;
 }
 
 }  // namespace perf

@@ -56,6 +56,20 @@ bool enumobjects(std::vector<std::string>& objects, bool RefreshOnly);
 bool enumobjectItems(const std::string& object, std::vector<std::string>& counters,
                      std::vector<std::string>& instances);
 
+// One instance that a counter path with the instance "*" stands for.
+struct CounterInstance {
+  std::string name;       // as the platform names it
+  std::string localPath;  // the counter's full path for this instance
+};
+// The instances that a local counter path with the instance "*" stands for now, in the
+// platform's order; the status of the expansion. Writes no debug line, so that a thread
+// other than the caller of the rest of this module may call it.
+platform::PdhStatus ExpandInstances(const std::string& localWildcardPath,
+                                    std::vector<CounterInstance>& instances);
+// The same for a read on the caller's thread: a failing expansion writes its debug line.
+bool ExpandInstancesForRead(const std::string& localWildcardPath,
+                            std::vector<CounterInstance>& instances);
+
 // The PDH implementation the module talks to: platform::SystemPdh() unless a test
 // substitutes another.
 void UsePdh(platform::Pdh& pdh);

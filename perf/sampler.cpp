@@ -57,7 +57,18 @@ void Sampler::Follow(const std::vector<WantedCounter>& wanted) {
   std::lock_guard lock(mutex_);
   const auto now = clock_();
   std::unordered_map<std::string, Row> next;
+  std::unordered_map<std::string, Expansion> nextExpansions;
   for (const WantedCounter& counter : wanted) {
+    if (counter.everyInstance) {
+      auto [kept, added] = nextExpansions.try_emplace(counter.localPath);
+      if (added) {
+        auto old = expansions_.find(counter.localPath);
+        kept->second = old == expansions_.end() ? Expansion{0, now, nullptr} : old->second;
+        kept->second.kinds = 0;
+      }
+      kept->second.kinds |= counter.kinds;
+      continue;
+    }
     auto kept = next.find(counter.localPath);
     if (kept == next.end()) {
       if (next.size() >= kMaxCounters) continue;
@@ -73,7 +84,16 @@ void Sampler::Follow(const std::vector<WantedCounter>& wanted) {
       if ((row.kinds & (1u << kind)) == 0) row.values[kind].reset();
     }
   }
+  // The instances of a path still expanded keep their latest values.
+  for (const auto& [path, expansion] : nextExpansions) {
+    if (!expansion.instances) continue;
+    for (const CounterInstance& instance : *expansion.instances) {
+      auto old = rows_.find(instance.localPath);
+      if (old != rows_.end() && next.size() < kMaxCounters) next.insert(*old);
+    }
+  }
   rows_.swap(next);
+  expansions_.swap(nextExpansions);
 }
 
 std::optional<lib::CounterValue> Sampler::Ask(const std::string& localPath, SampleKind kind) {
@@ -90,9 +110,26 @@ std::optional<lib::CounterValue> Sampler::Ask(const std::string& localPath, Samp
   return row.values[static_cast<size_t>(kind)];
 }
 
+InstanceList Sampler::AskInstances(const std::string& localWildcardPath, SampleKind kind) {
+  std::lock_guard lock(mutex_);
+  const auto now = clock_();
+  auto found = expansions_.find(localWildcardPath);
+  if (found == expansions_.end()) {
+    if (rows_.size() + expansions_.size() < kMaxCounters) {
+      expansions_.emplace(localWildcardPath, Expansion{KindBit(kind), now, nullptr});
+    }
+    return nullptr;
+  }
+  found->second.lastAsked = now;
+  found->second.kinds |= KindBit(kind);
+  return found->second.instances;
+}
+
 void Sampler::Collect() {
-  const std::unordered_map<std::string, uint8_t> wanted = TakeWanted();
+  Wanted expansions;
+  Wanted wanted = TakeWanted(expansions);
   if (!OpenQuery()) return;
+  const std::unordered_map<std::string, InstanceList> expanded = Expand(expansions, wanted);
   std::vector<std::string> dropped;
   for (auto held = held_.begin(); held != held_.end();) {
     if (wanted.count(held->first)) {
@@ -147,13 +184,13 @@ void Sampler::Collect() {
       values.emplace_back(path, ValuesOf(path, held));
     }
   }
-  Publish(values, dropped);
+  Publish(expanded, values, dropped);
 }
 
-std::unordered_map<std::string, uint8_t> Sampler::TakeWanted() {
+Sampler::Wanted Sampler::TakeWanted(Wanted& expansions) {
   std::lock_guard lock(mutex_);
   const auto now = clock_();
-  std::unordered_map<std::string, uint8_t> wanted;
+  Wanted wanted;
   for (auto row = rows_.begin(); row != rows_.end();) {
     if (now - row->second.lastAsked > kIdleLimit) {
       row = rows_.erase(row);
@@ -162,7 +199,34 @@ std::unordered_map<std::string, uint8_t> Sampler::TakeWanted() {
     wanted.emplace(row->first, row->second.kinds);
     ++row;
   }
+  for (auto expansion = expansions_.begin(); expansion != expansions_.end();) {
+    if (now - expansion->second.lastAsked > kIdleLimit) {
+      expansion = expansions_.erase(expansion);
+      continue;
+    }
+    expansions.emplace(expansion->first, expansion->second.kinds);
+    ++expansion;
+  }
   return wanted;
+}
+
+std::unordered_map<std::string, InstanceList> Sampler::Expand(const Wanted& expansions,
+                                                              Wanted& wanted) {
+  std::unordered_map<std::string, InstanceList> expanded;
+  for (const auto& [path, kinds] : expansions) {
+    auto instances = std::make_shared<std::vector<CounterInstance>>();
+    const PdhStatus status = ExpandInstances(path, *instances);
+    if (status != platform::kPdhOk) {
+      LogOnce("PdhExpandWildCardPath", status, path);
+      continue;
+    }
+    for (const CounterInstance& instance : *instances) {
+      if (wanted.size() >= kMaxCounters && !wanted.count(instance.localPath)) break;
+      wanted[instance.localPath] |= kinds;
+    }
+    expanded.emplace(path, std::move(instances));
+  }
+  return expanded;
 }
 
 bool Sampler::OpenQuery() {
@@ -246,9 +310,24 @@ lib::CounterValue Sampler::Calculate(const std::string& path, const Held& held, 
   return value.longValue;
 }
 
-void Sampler::Publish(const std::vector<std::pair<std::string, Values>>& values,
+void Sampler::Publish(const std::unordered_map<std::string, InstanceList>& expanded,
+                      const std::vector<std::pair<std::string, Values>>& values,
                       const std::vector<std::string>& dropped) {
   std::lock_guard lock(mutex_);
+  const auto now = clock_();
+  for (const auto& [path, instances] : expanded) {
+    auto expansion = expansions_.find(path);
+    if (expansion == expansions_.end()) continue;
+    expansion->second.instances = instances;
+    for (const CounterInstance& instance : *instances) {
+      auto row = rows_.find(instance.localPath);
+      if (row == rows_.end()) {
+        if (rows_.size() >= kMaxCounters) continue;
+        row = rows_.emplace(instance.localPath, Row{0, now, {}}).first;
+      }
+      row->second.kinds |= expansion->second.kinds;
+    }
+  }
   for (const auto& [path, latest] : values) {
     auto row = rows_.find(path);
     if (row == rows_.end()) continue;

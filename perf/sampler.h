@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "lib/counter_value.h"
+#include "perf/perf.h"
 #include "platform/pdh.h"
 #include "platform/timer_thread.h"
 
@@ -29,11 +30,16 @@ constexpr uint8_t KindBit(SampleKind kind) {
   return static_cast<uint8_t>(1u << static_cast<int>(kind));
 }
 
-// A counter that rows want, by its local path, and the kinds they read it as.
+// A counter that rows want, by its local path, and the kinds they read it as. A path
+// whose instance is "*" stands for every instance: the sampler expands it each
+// collection and samples each instance's counter as those kinds.
 struct WantedCounter {
   std::string localPath;
   uint8_t kinds = 0;  // KindBit of each
+  bool everyInstance = false;
 };
+
+using InstanceList = std::shared_ptr<const std::vector<CounterInstance>>;
 
 // Background sampling: a query of its own, collected on a thread of its own at a fixed
 // interval, so that a row is answered from the latest samples at once instead of
@@ -66,6 +72,10 @@ class Sampler {
   // has collected it often enough; otherwise nothing, and the counter joins the next
   // collection (unless kMaxCounters are sampled). Either way it counts as asked for.
   std::optional<lib::CounterValue> Ask(const std::string& localPath, SampleKind kind);
+  // The instances of a path whose instance is "*" as the latest collection expanded
+  // them; null when the sampler has not expanded it yet, and then it joins the next
+  // collection. The instances' counters are sampled as kind.
+  InstanceList AskInstances(const std::string& localWildcardPath, SampleKind kind);
 
   // One collection, as the thread makes it every interval.
   void Collect();
@@ -89,9 +99,18 @@ class Sampler {
     // sample showed: then its formatted value depends on the latest sample alone.
     bool oneSampleFormats = false;
   };
+  // A path that stands for every instance; guarded by mutex_.
+  struct Expansion {
+    uint8_t kinds = 0;
+    std::chrono::steady_clock::time_point lastAsked;
+    InstanceList instances;
+  };
   using Values = std::array<std::optional<lib::CounterValue>, kSampleKinds>;
+  using Wanted = std::unordered_map<std::string, uint8_t>;
 
-  std::unordered_map<std::string, uint8_t> TakeWanted();
+  Wanted TakeWanted(Wanted& expansions);
+  // Expands each path for this collection and adds its instances' counters to wanted.
+  std::unordered_map<std::string, InstanceList> Expand(const Wanted& expansions, Wanted& wanted);
   bool OpenQuery();
   void Reconcile(const std::unordered_map<std::string, uint8_t>& wanted);
   void Sample(const std::string& path, Held& held);
@@ -99,7 +118,8 @@ class Sampler {
   lib::CounterValue Formatted(const std::string& path, const Held& held);
   // The value over the interval between the last two samples.
   lib::CounterValue Calculate(const std::string& path, const Held& held, uint32_t format);
-  void Publish(const std::vector<std::pair<std::string, Values>>& values,
+  void Publish(const std::unordered_map<std::string, InstanceList>& expanded,
+               const std::vector<std::pair<std::string, Values>>& values,
                const std::vector<std::string>& dropped);
   void CloseQuery();
   // One debug line per counter and cause, not one per collection.
@@ -110,6 +130,7 @@ class Sampler {
 
   std::mutex mutex_;
   std::unordered_map<std::string, Row> rows_;
+  std::unordered_map<std::string, Expansion> expansions_;
 
   platform::PdhHandle query_ = 0;
   bool queryOpen_ = false;

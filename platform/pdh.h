@@ -113,6 +113,11 @@ class Pdh {
                                     uint32_t* counterListSize, char* instanceList,
                                     uint32_t* instanceListSize, uint32_t detailLevel,
                                     uint32_t flags) = 0;
+  // The full paths a path with wildcards stands for now, as a list of zero-terminated
+  // paths closed by a second zero. Size probe as EnumObjects, in characters.
+  virtual PdhStatus ExpandWildCardPath(const char* dataSource, const char* wildCardPath,
+                                       char* expandedPathList, uint32_t* pathListLength,
+                                       uint32_t flags) = 0;
 };
 
 // The platform's own implementation, alive for the whole process.

@@ -4,12 +4,14 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 #include "provider/counter_path.h"
 #include "provider/objects/object_lookup.h"
 #include "provider/perf_names.h"
 #include "provider/size_probe.h"
 #include "provider/sources/source_roots.h"
+#include "provider/text_util.h"
 
 namespace provider {
 namespace {
@@ -46,6 +48,17 @@ std::vector<std::string> InstanceNames(const ObjectSpec& object) {
   }
   cached = Cached{roots.proc, roots.sys, now, names};
   return names;
+}
+
+// Instance names as paths tell them apart: the second "name" is "name#1".
+std::vector<std::pair<std::string, uint32_t>> NumberedInstances(const ObjectSpec& object) {
+  std::vector<std::pair<std::string, uint32_t>> numbered;
+  std::unordered_map<std::string, uint32_t> seen;
+  for (std::string& name : InstanceNames(object)) {
+    const uint32_t occurrence = seen[ToUpperAscii(name)]++;
+    numbered.emplace_back(std::move(name), occurrence);
+  }
+  return numbered;
 }
 
 }  // namespace
@@ -101,6 +114,42 @@ PdhStatus EnumObjectItems(const char* dataSource, const char* machineName, const
   std::memcpy(counterList, counters.data(), counters.size());
   if (!instances.empty()) std::memcpy(instanceList, instances.data(), instances.size());
   return kPdhOk;
+}
+
+PdhStatus ExpandWildCardPath(const char* dataSource, const char* wildCardPath,
+                             char* expandedPathList, uint32_t* pathListLength) {
+  if (!wildCardPath || !pathListLength || !IsRealTime(dataSource)) return kPdhInvalidArgument;
+  const std::optional<CounterPath> path = ParseCounterPath(wildCardPath);
+  if (!path) return kPdhCStatusBadCounterName;
+  if (!IsLocalMachine(path->machine.c_str())) return kPdhCStatusNoMachine;
+  const ObjectSpec* object = FindObject(path->object);
+  if (!object) return kPdhCStatusNoObject;
+  const std::optional<size_t> counter = FindCounter(*object, path->counter);
+  if (!counter) return kPdhCStatusNoCounter;
+
+  const std::string& objectName = DisplayNameOfIndex(object->nameIndex);
+  const std::string& counterName = DisplayNameOfIndex(object->counters[*counter].nameIndex);
+  PdhCounterPathElements elements{path->machine.empty() ? nullptr : path->machine.c_str(),
+                                  objectName.c_str(),
+                                  nullptr,
+                                  nullptr,
+                                  0,
+                                  counterName.c_str()};
+  std::vector<std::string> paths;
+  if (path->hasInstance && path->instance == "*") {
+    if (object->hasInstances) {
+      for (const auto& [name, occurrence] : NumberedInstances(*object)) {
+        elements.instanceName = name.c_str();
+        elements.instanceIndex = occurrence;
+        paths.push_back(ComposeCounterPath(elements));
+      }
+    }
+  } else {
+    paths.push_back(wildCardPath);
+  }
+  std::string list = MultiString(paths);
+  if (list.size() == 1) list += '\0';
+  return CopyWithSizeProbe(list, expandedPathList, pathListLength);
 }
 
 }  // namespace provider

@@ -14,5 +14,10 @@ PdhStatus EnumObjects(const char* dataSource, const char* machineName, char* obj
 PdhStatus EnumObjectItems(const char* dataSource, const char* machineName, const char* objectName,
                           char* counterList, uint32_t* counterListSize, char* instanceList,
                           uint32_t* instanceListSize);
+// Expands an instance of "*" into every instance of the object, the second and later
+// of one name as name#1, name#2, ...; any other path stands for itself when it names
+// an object and a counter here.
+PdhStatus ExpandWildCardPath(const char* dataSource, const char* wildCardPath,
+                             char* expandedPathList, uint32_t* pathListLength);
 
 }  // namespace provider

@@ -51,6 +51,11 @@ class LinuxPdh : public Pdh {
     return provider::EnumObjectItems(dataSource, machineName, objectName, counterList,
                                      counterListSize, instanceList, instanceListSize);
   }
+  PdhStatus ExpandWildCardPath(const char* dataSource, const char* wildCardPath,
+                               char* expandedPathList, uint32_t* pathListLength,
+                               uint32_t) override {
+    return provider::ExpandWildCardPath(dataSource, wildCardPath, expandedPathList, pathListLength);
+  }
 
  private:
   provider::QueryTable queries_;

@@ -142,6 +142,15 @@ class WindowsPdh : public Pdh {
     *instanceListSize = instanceSize;
     return status;
   }
+  PdhStatus ExpandWildCardPath(const char* dataSource, const char* wildCardPath,
+                               char* expandedPathList, uint32_t* pathListLength,
+                               uint32_t flags) override {
+    DWORD length = *pathListLength;
+    PdhStatus status =
+        PdhExpandWildCardPathA(dataSource, wildCardPath, expandedPathList, &length, flags);
+    *pathListLength = length;
+    return status;
+  }
 };
 
 }  // namespace

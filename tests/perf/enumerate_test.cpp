@@ -79,3 +79,40 @@ TEST_F(EnumerateTest, UnterminatedListEndsWithTheData) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> Pairs(
+    const std::vector<perf::CounterInstance>& instances) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  for (const perf::CounterInstance& instance : instances) {
+    pairs.emplace_back(instance.name, instance.localPath);
+  }
+  return pairs;
+}
+
+TEST_F(EnumerateTest, InstancesAreWhatStandsWhereTheWildcardStood) {
+  // The list grows between the size probe and the call: the call is made again.
+  pdh.expandedLists = {
+      MultiString({"\\Process(a)\\% Processor Time"}),
+      MultiString({"\\Process(a)\\% Processor Time", "\\Process(b (2))\\% Processor Time",
+                   "\\\\HOST\\Process(c#1)\\% Processor Time", "\\Other(d)\\Something Else"})};
+  std::vector<perf::CounterInstance> instances;
+  EXPECT_EQ(perf::ExpandInstances("\\Process(*)\\% Processor Time", instances), platform::kPdhOk);
+  EXPECT_EQ(pdh.Count("ExpandWildCardPath"), 3);
+  using Pair = std::pair<std::string, std::string>;
+  EXPECT_EQ(Pairs(instances),
+            (std::vector<Pair>{{"a", "\\Process(a)\\% Processor Time"},
+                               {"b (2)", "\\Process(b (2))\\% Processor Time"},
+                               {"c#1", "\\\\HOST\\Process(c#1)\\% Processor Time"}}));
+
+  pdh.expandStatus = platform::kPdhCStatusNoObject;
+  EXPECT_FALSE(perf::ExpandInstancesForRead("\\Process(*)\\% Processor Time", instances));
+  EXPECT_TRUE(instances.empty());
+  EXPECT_EQ(DebugLines(), (Names{"PdhExpandWildCardPath: ret=C0000BB8"}));
+  EXPECT_EQ(perf::ExpandInstances("\\Process(a)\\% Processor Time", instances),
+            platform::kPdhCStatusBadCounterName)
+      << "no wildcard to expand";
+}
+
+}  // namespace

@@ -152,6 +152,22 @@ FakePdh::PdhStatus FakePdh::EnumObjects(const char* dataSource, const char* mach
   return 0;
 }
 
+FakePdh::PdhStatus FakePdh::ExpandWildCardPath(const char* dataSource, const char* wildCardPath,
+                                               char* expandedPathList, uint32_t* pathListLength,
+                                               uint32_t flags) {
+  if (dataSource != nullptr || flags != 0) unusualArguments.push_back("ExpandWildCardPath");
+  const size_t call = static_cast<size_t>(Count("ExpandWildCardPath"));
+  calls.push_back(std::string("ExpandWildCardPath ") + wildCardPath);
+  if (expandStatus != 0) return expandStatus;
+  const std::string& list = expandedLists.at(std::min(call, expandedLists.size() - 1));
+  const auto size = static_cast<uint32_t>(list.size());
+  const bool fits = expandedPathList != nullptr && *pathListLength >= size;
+  *pathListLength = size;
+  if (!fits) return platform::kPdhMoreData;
+  std::memcpy(expandedPathList, list.data(), size);
+  return 0;
+}
+
 FakePdh::PdhStatus FakePdh::EnumObjectItems(const char* dataSource, const char* machineName,
                                             const char* objectName, char* counters,
                                             uint32_t* counterListSize, char* instances,

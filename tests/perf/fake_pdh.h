@@ -43,6 +43,10 @@ class FakePdh : public platform::Pdh {
   std::string instanceList;
   uint32_t counterProbeSize = UINT32_MAX;  // UINT32_MAX: counterList's size
   PdhStatus enumItemsStatus = 0;
+  // Multi-strings served by ExpandWildCardPath: call n gets entry n, the last one from
+  // then on.
+  std::vector<std::string> expandedLists;
+  PdhStatus expandStatus = 0;
 
   // One entry per call: its name and what identifies its arguments.
   std::vector<std::string> calls;
@@ -83,6 +87,9 @@ class FakePdh : public platform::Pdh {
                             char* counterList, uint32_t* counterListSize, char* instanceList,
                             uint32_t* instanceListSize, uint32_t detailLevel,
                             uint32_t flags) override;
+  PdhStatus ExpandWildCardPath(const char* dataSource, const char* wildCardPath,
+                               char* expandedPathList, uint32_t* pathListLength,
+                               uint32_t flags) override;
 
   int Count(const std::string& callName) const;
 };
