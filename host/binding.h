@@ -46,6 +46,7 @@ struct Binding {
 // SNMP error statuses as both worlds number them.
 constexpr int32_t kNoError = 0;
 constexpr int32_t kNoSuchName = 2;
+constexpr int32_t kBadValue = 3;
 constexpr int32_t kGenErr = 5;
 
 std::string OidToText(const Oid& oid);

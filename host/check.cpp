@@ -64,6 +64,8 @@ class Check {
   void CheckRows(ExtensionAgent& agent, const Oid& region);
   void CheckRow(ExtensionAgent& agent, const Oid& region, const quillon::ProfileSnapshot& rows,
                 size_t position);
+  void ListCells(ExtensionAgent& agent, const std::string& name, const Oid& table, Oid cell);
+  void Answered(const Binding& answer);
   void CheckTraps(ExtensionAgent& agent, const Registration& registration);
   void ListTrapBindings(const quillon::ProfileSnapshot& bindings);
   void ReportTrap(const quillon::ProfileSnapshot& bindings, const std::optional<Trap>& trap,
@@ -125,8 +127,20 @@ void Check::CheckRow(ExtensionAgent& agent, const Oid& region, const quillon::Pr
   }
   std::vector<Binding> bindings{Binding{walked ? previous : row, Value{}}};
   log_.Mark();
-  const QueryResult result = agent.Query(walked ? Phase::GetNext : Phase::Get, bindings);
-  const std::vector<std::string> debugLines = log_.Lines();
+  QueryResult result = agent.Query(walked ? Phase::GetNext : Phase::Get, bindings);
+  std::vector<std::string> debugLines = log_.Lines();
+  if (!walked && result.errorStatus == kBadValue) {
+    // A table row has no value of its own; its cells lie under its OID.
+    std::vector<Binding> first{Binding{row, Value{}}};
+    log_.Mark();
+    const QueryResult next = agent.Query(Phase::GetNext, first);
+    if (next.errorStatus == kNoError && first.front().name.size() > row.size() &&
+        OidStartsWith(first.front().name, row)) {
+      result = next;
+      bindings = first;
+      debugLines = log_.Lines();
+    }
+  }
   if (result.errorStatus != kNoError) {
     Fail(name + ": " + StatusName(result.errorStatus), debugLines);
     return;
@@ -139,8 +153,35 @@ void Check::CheckRow(ExtensionAgent& agent, const Oid& region, const quillon::Pr
          debugLines);
     return;
   }
+  Answered(answer);
+  if (answer.name.size() > row.size() && OidStartsWith(answer.name, row)) {
+    ListCells(agent, name, row, answer.name);
+  }
+}
+
+void Check::Answered(const Binding& answer) {
   ++answered_;
   out_ << "  " << OidToText(answer.name) << " = " << ValueText(answer.value) << "\n";
+}
+
+// A table row answers with its first cell; its other cells follow it in a walk.
+void Check::ListCells(ExtensionAgent& agent, const std::string& name, const Oid& table, Oid cell) {
+  for (;;) {
+    std::vector<Binding> bindings{Binding{cell, Value{}}};
+    log_.Mark();
+    const QueryResult result = agent.Query(Phase::GetNext, bindings);
+    if (result.errorStatus == kNoSuchName) return;
+    if (result.errorStatus != kNoError) {
+      Fail(
+          name + ": GETNEXT on its cell " + OidToText(cell) + ": " + StatusName(result.errorStatus),
+          log_.Lines());
+      return;
+    }
+    const Binding& answer = bindings.front();
+    if (answer.name.size() <= table.size() || !OidStartsWith(answer.name, table)) return;
+    Answered(answer);
+    cell = answer.name;
+  }
 }
 
 void Check::ReportTrap(const quillon::ProfileSnapshot& bindings, const std::optional<Trap>& trap,
@@ -162,8 +203,7 @@ void Check::ReportTrap(const quillon::ProfileSnapshot& bindings, const std::opti
     const bool empty = binding == nullptr || (binding->value.syntax == Syntax::OctetString &&
                                               binding->value.bytes.empty());
     if (!empty) {
-      ++answered_;
-      out_ << "  " << OidToText(binding->name) << " = " << ValueText(binding->value) << "\n";
+      Answered(*binding);
     } else if (script.empty()) {
       Fail(section + ": no script", lines);
     } else {

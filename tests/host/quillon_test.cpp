@@ -125,6 +125,58 @@ TEST_F(QuillonTest, SubtreeWalksListTheRowsUnderTheirOid) {
   EXPECT_TRUE(WalkRows(past.out).empty()) << past.out;
 }
 
+TEST_F(QuillonTest, ATableRowBetweenTwoRowsWalksAndReadsAsATableAndItsCellsAreChecked) {
+  const fs::path counters = dir / "table.ini";
+  WriteFile(counters, "[" + kBase + ".1.0]\ncounter=before\ntype=string\n\n[" + kBase +
+                          ".2]\ncounter=Processor\\% Processor Time\\*\nflag=round\n\n[" + kBase +
+                          ".3.0]\ncounter=after\ntype=string\n");
+  Configure(counters, kExamples / "traps.ini", 600000);
+  const fs::path fixtures = fs::path(QUILLON_SOURCE_DIR) / "tests" / "fixtures";
+  Environment environment = AgentEnvironment();
+  environment.emplace("QUILLON_PROC_ROOT",
+                      (fixtures / "proc-a").string() + ":" + (fixtures / "proc-b").string());
+  const std::string name = "." + kBase + ".2.1.";
+  const std::string value = "." + kBase + ".2.2.";
+  {
+    Host host(QUILLON_AGENT_PATH, dir, environment);
+    ASSERT_TRUE(host.Started()) << host.Program().Err();
+    for (const std::string tool : {"snmpwalk", "snmpbulkwalk"}) {
+      const RunResult walk = Snmp(tool, {"-v2c", "-c", "public", host.Target(), kBase});
+      EXPECT_EQ(walk.exitCode, 0) << tool << walk.err;
+      EXPECT_EQ(
+          WalkRows(walk.out),
+          (std::vector<std::string>{"." + kBase + ".1.0 = STRING: \"before\"",
+                                    name + "1.48 = STRING: \"0\"", name + "1.49 = STRING: \"1\"",
+                                    name + "6.95.84.111.116.97.108 = STRING: \"_Total\"",
+                                    value + "1.48 = INTEGER: 60", value + "1.49 = INTEGER: 20",
+                                    value + "6.95.84.111.116.97.108 = INTEGER: 40",
+                                    "." + kBase + ".3.0 = STRING: \"after\""}))
+          << tool;
+    }
+    // As a table reader reads it: one GETNEXT for both columns, row after row.
+    const RunResult rows = Snmp(
+        "snmpgetnext", {"-v2c", "-c", "public", host.Target(), kBase + ".2.1", kBase + ".2.2"});
+    EXPECT_EQ(WalkRows(rows.out), (std::vector<std::string>{name + "1.48 = STRING: \"0\"",
+                                                            value + "1.48 = INTEGER: 60"}));
+    const RunResult last = Snmp("snmpgetnext", {"-v2c", "-c", "public", host.Target(),
+                                                kBase + ".2.1.1.49", kBase + ".2.2.1.49"});
+    EXPECT_EQ(WalkRows(last.out),
+              (std::vector<std::string>{name + "6.95.84.111.116.97.108 = STRING: \"_Total\"",
+                                        value + "6.95.84.111.116.97.108 = INTEGER: 40"}));
+  }
+  const RunResult check =
+      RunProgram({EXTHOST_PATH, "--check", "-a", QUILLON_AGENT_PATH}, environment, 30s);
+  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+  for (const std::string cell : {"1.48 = STRING: \"0\"", "1.49 = STRING: \"1\"",
+                                 "6.95.84.111.116.97.108 = STRING: \"_Total\""}) {
+    EXPECT_NE(check.out.find("\n  " + kBase + ".2.1." + cell + "\n"), std::string::npos)
+        << cell << check.out;
+  }
+  EXPECT_NE(check.out.find("\n  " + kBase + ".2.2.1.49 = INTEGER: 20\n"), std::string::npos)
+      << check.out;
+  EXPECT_NE(check.out.find("check: 8 answered, 0 failed"), std::string::npos) << check.out;
+}
+
 TEST_F(QuillonTest, BaseOidAnswersTheIdentificationAndAMissingRowIsBadValueAtItsIndex) {
   ConfigureExamples();
   Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
