@@ -88,9 +88,9 @@ platform::PdhStatus ExpandInstances(const std::string& localWildcardPath,
   if (wildcard == std::string::npos) return platform::kPdhCStatusBadCounterName;
   const std::size_t slash = localWildcardPath.rfind('\\', wildcard);
   const std::size_t objectStart = slash == std::string::npos ? 0 : slash;
-  const std::string_view path(localWildcardPath);
-  const std::string before = std::string(path.substr(objectStart, wildcard - objectStart)) + "(";
-  const std::string after = ")" + std::string(path.substr(wildcard + 3));
+  // "\Object(" and ")\Counter": the wildcard's own parentheses stay with the parts.
+  const std::string before = localWildcardPath.substr(objectStart, wildcard + 1 - objectStart);
+  const std::string after = localWildcardPath.substr(wildcard + 2);
 
   platform::Pdh& pdh = ActivePdh();
   std::vector<char> buffer;

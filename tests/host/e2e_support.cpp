@@ -272,6 +272,19 @@ std::vector<std::string> WalkRows(const std::string& output) {
   return rows;
 }
 
+std::vector<std::string> RowsAnswered(const std::vector<std::string>& oids,
+                                      const std::vector<std::string>& sections) {
+  std::vector<std::string> rows;
+  for (const std::string& oid : oids) {
+    std::string row = oid;
+    for (const std::string& section : sections) {
+      if (oid.starts_with(section + ".")) row = section;
+    }
+    if (rows.empty() || rows.back() != row) rows.push_back(row);
+  }
+  return rows;
+}
+
 RunResult Snmp(const std::string& tool, const std::vector<std::string>& arguments) {
   std::vector<std::string> argv = {"/usr/bin/" + tool, "-On", "-t", "2", "-r", "1"};
   argv.insert(argv.end(), arguments.begin(), arguments.end());

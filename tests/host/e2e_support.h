@@ -109,6 +109,11 @@ class AgentxMaster {
 // endOfMibView after the last row).
 std::vector<std::string> WalkRows(const std::string& output);
 
+// The rows of a counters file (by their sections) that a walk's OIDs answered, in walk
+// order: the cells under a table row count as that row, once.
+std::vector<std::string> RowsAnswered(const std::vector<std::string>& oids,
+                                      const std::vector<std::string>& sections);
+
 // One of net-snmp's tools, with numeric output, short timeouts and no MIB files.
 RunResult Snmp(const std::string& tool, const std::vector<std::string>& arguments);
 

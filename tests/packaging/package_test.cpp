@@ -78,7 +78,8 @@ std::vector<std::string> ExampleRows() {
 }
 
 // Serves `agent` with `exthost` and the registry `registry` on a free loopback port and
-// walks the base OID; the OIDs of the rows answered, with an INTEGER or a STRING each.
+// walks the base OID; the example rows answered, with an INTEGER or a STRING each (the
+// cells of a table row count as the row).
 std::vector<std::string> WalkedRows(const std::string& exthost, const std::string& agent,
                                     const std::string& registry, const TempDir& dir,
                                     const std::vector<std::string>& switches = {}) {
@@ -99,7 +100,7 @@ std::vector<std::string> WalkedRows(const std::string& exthost, const std::strin
     if (std::regex_match(line, match, typed)) rows.push_back(match[1]);
   }
   EXPECT_EQ(host.Stop(SIGTERM), 0) << host.Err();
-  return rows;
+  return RowsAnswered(rows, ExampleRows());
 }
 
 RunResult VerifyUnit(const fs::path& unit, bool manPages) {

@@ -54,4 +54,37 @@ TEST(Sampler, AnswersACounterOfThePlatformsPdhFromItsThread) {
   EXPECT_GT(std::get<double>(*value), 0.0);
 }
 
+TEST(Sampler, ExpandsEveryProcessorOfThePlatformsPdhAndSamplesEach) {
+  const std::string everyProcessor = "\\Processor(*)\\% Processor Time";
+  std::vector<perf::CounterInstance> expanded;
+  const platform::PdhStatus status = perf::ExpandInstances(everyProcessor, expanded);
+  if (status != platform::kPdhOk && quillon_test::UnderWine()) {
+    GTEST_SKIP() << "Wine's PdhExpandWildCardPathA answers " << std::hex << status << " for "
+                 << everyProcessor;
+  }
+  ASSERT_EQ(status, platform::kPdhOk);
+  ASSERT_FALSE(expanded.empty());
+
+  const auto kind = perf::SampleKind::kFormattedInterval;
+  perf::Sampler sampler("0");
+  sampler.Follow({{everyProcessor, perf::KindBit(kind), true}});
+  ASSERT_TRUE(sampler.Start(100));
+  perf::InstanceList instances;
+  std::optional<lib::CounterValue> total;
+  for (int wait = 0; wait < 200 && !total; ++wait) {
+    std::this_thread::sleep_for(milliseconds(25));
+    instances = sampler.AskInstances(everyProcessor, kind);
+    if (!instances) continue;
+    for (const perf::CounterInstance& instance : *instances) {
+      if (instance.name == "_Total") total = sampler.Ask(instance.localPath, kind);
+    }
+  }
+  sampler.Stop();
+  ASSERT_TRUE(instances);
+  EXPECT_EQ(instances->size(), expanded.size());
+  ASSERT_TRUE(total) << "the _Total instance was sampled over an interval";
+  ASSERT_TRUE(std::holds_alternative<double>(*total));
+  EXPECT_GE(std::get<double>(*total), 0.0);
+}
+
 }  // namespace
