@@ -19,6 +19,16 @@ constexpr bool NeedsTwoSamples(SampleKind kind) {
   return kind == SampleKind::kFormattedInterval || kind == SampleKind::kRawInterval;
 }
 
+// Lets go of the entries no request asked for within the idle limit; the kinds of the
+// others.
+template <typename Entries, typename Kinds>
+void KeepAsked(Entries& entries, std::chrono::steady_clock::time_point now, Kinds& kinds) {
+  std::erase_if(entries, [&](const auto& entry) {
+    return now - entry.second.lastAsked > Sampler::kIdleLimit;
+  });
+  for (const auto& [path, entry] : entries) kinds.emplace(path, entry.kinds);
+}
+
 }  // namespace
 
 SampleKind KindOf(bool raw, bool twice) {
@@ -191,22 +201,8 @@ Sampler::Wanted Sampler::TakeWanted(Wanted& expansions) {
   std::lock_guard lock(mutex_);
   const auto now = clock_();
   Wanted wanted;
-  for (auto row = rows_.begin(); row != rows_.end();) {
-    if (now - row->second.lastAsked > kIdleLimit) {
-      row = rows_.erase(row);
-      continue;
-    }
-    wanted.emplace(row->first, row->second.kinds);
-    ++row;
-  }
-  for (auto expansion = expansions_.begin(); expansion != expansions_.end();) {
-    if (now - expansion->second.lastAsked > kIdleLimit) {
-      expansion = expansions_.erase(expansion);
-      continue;
-    }
-    expansions.emplace(expansion->first, expansion->second.kinds);
-    ++expansion;
-  }
+  KeepAsked(rows_, now, wanted);
+  KeepAsked(expansions_, now, expansions);
   return wanted;
 }
 

@@ -146,6 +146,31 @@ TEST_F(SamplerTest, FollowsWhatTheRowsWantAndLetsIdleCountersGo) {
   EXPECT_FALSE(sampler_.Ask(kAvailable, SampleKind::kFormattedLatest)) << "idle for 10 minutes";
 }
 
+TEST_F(SamplerTest, ExpandsEveryInstanceSamplesEachAndLetsAnIdleExpansionGo) {
+  const std::string every = "\\Processor(*)\\% Processor Time";
+  const auto interval = SampleKind::kFormattedInterval;
+  sampler_.Follow({{every, perf::KindBit(interval), true}});
+  EXPECT_FALSE(sampler_.AskInstances(every, interval)) << "not expanded before a collection";
+  sampler_.Collect();
+  const perf::InstanceList instances = sampler_.AskInstances(every, interval);
+  ASSERT_TRUE(instances);
+  std::vector<std::string> names;
+  for (const perf::CounterInstance& instance : *instances) names.push_back(instance.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"0", "1", "_Total"}));
+  sampler_.Collect();
+  for (const auto& [instance, expected] :
+       std::vector<std::pair<std::string, double>>{{"0", 60}, {"1", 20}, {"_Total", 40}}) {
+    const std::string path = "\\Processor(" + instance + ")\\% Processor Time";
+    EXPECT_EQ(sampler_.Ask(path, interval), lib::CounterValue(expected)) << instance;
+  }
+
+  now_ += perf::Sampler::kIdleLimit + std::chrono::seconds(1);
+  sampler_.Collect();
+  EXPECT_FALSE(sampler_.AskInstances(every, interval)) << "idle for 10 minutes";
+  sampler_.Collect();
+  EXPECT_TRUE(sampler_.AskInstances(every, interval)) << "asked for, it joins again";
+}
+
 TEST_F(SamplerTest, AnInstanceThatAppearsLaterIsSampledOnceItIsThere) {
   // Snapshot b with one process more: "late", a copy of bash 200 as pid 300.
   const fs::path later = driveC_ / "proc-b";
