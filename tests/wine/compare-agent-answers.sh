@@ -6,8 +6,9 @@
 # The agent's configuration is imported with "reg import" first. Counter rows are
 # compared by status and name, not by value (two machines' counters). What Wine cannot
 # do is a skip that names the Wine function, and only when the agent's debug log shows
-# the failing call: a counter that Wine's PDH does not know (it knows two), a Linux
-# program that a command row names (Wine starts it without a process handle). Every
+# the failing call: a counter that Wine's PDH does not know (it knows two), a table row
+# whose instances Wine cannot expand, a Linux program that a command row names (Wine
+# starts it without a process handle). Every
 # other difference fails, but for the letter case of what commands print (hostname.exe
 # answers in capitals). One PASS/SKIP/FAIL line per comparison goes to RESULTS/NAME.txt.
 set -euo pipefail
@@ -64,21 +65,25 @@ rows="$(awk '
   /^counter=/ { what = substr($0, 9) }
   END { flush() }' "$counters")"
 pdh_failure="$(grep -o 'PdhAddCounter: ret=[0-9A-F]*' "$log" 2>/dev/null | sort -u | tr '\n' ' ' || true)"
+expand_failure="$(grep -o 'PdhExpandWildCardPath: ret=[0-9A-F]*' "$log" 2>/dev/null | sort -u | tr '\n' ' ' || true)"
 start_failure="$(grep -c 'CreateProcess returned false' "$log" 2>/dev/null || true)"
 # Each English counter path with the local path the agent made of it.
 local_paths="$(awk -F 'GetPerf: ' '/GetPerf: path=/ { english = substr($2, 6) }
   /GetPerf: pdh_counter_path=/ { print english "\t" substr($2, 18) }' < <(tr -d '\r' <"$log" 2>/dev/null) |
   sort -u || true)"
 
-ROWS="$rows" LOCAL_PATHS="$local_paths" PDH_FAILURE="$pdh_failure" START_FAILURE="$start_failure" REPORT="$report" awk '
+ROWS="$rows" LOCAL_PATHS="$local_paths" PDH_FAILURE="$pdh_failure" EXPAND_FAILURE="$expand_failure" START_FAILURE="$start_failure" REPORT="$report" awk '
   function status(line) { return match(line, /status -?[0-9]+/) ? substr(line, RSTART + 7, RLENGTH - 7) : "" }
   function answered(line,   at, f) { at = index(line, " index "); split(substr(line, at + 7), f, " "); return f[2] }
-  function subject(line) { return (line ~ /^get /) ? substr(line, 5, index(substr(line, 5), " ") - 1) : answered(line) }
+  # The row an OID belongs to: its own, or the table row whose cell it is.
+  function row_of(oid,   t) { if (oid in kind) return oid; for (t in table) if (index(oid, t ".") == 1) return t; return oid }
+  function subject(line) { return row_of((line ~ /^get /) ? substr(line, 5, index(substr(line, 5), " ") - 1) : answered(line)) }
   function key(line,   f) { split(line, f, " "); return (f[1] == "walk" || f[1] == "trap") ? f[1] : f[1] " " f[2] }
   function masked(line,   at) { at = index(line, " INTEGER "); if (!at) at = index(line, " OCTET STRING "); return at ? substr(line, 1, at) "<counter value>" : line }
   function result(outcome, what) { print outcome " " what >> report; if (outcome == "FAIL") failed = 1 }
   # Why Wine could not answer a row the Linux agent answered, or "" when it should have.
   function wine_limit(oid) {
+    if (oid in table && expand != "") return "Wine expands no instance of " what[oid] ": its PdhMakeCounterPathA makes " local[what[oid]] " of it and its PdhExpandWildCardPathA is a stub (" expand ")"
     if (kind[oid] == "counter" && local[what[oid]] ~ /#4294967295/) return "Wine'"'"'s PdhMakeCounterPathA makes " local[what[oid]] " of " what[oid] ", which PdhAddCounterA refuses (" pdh ")"
     if (kind[oid] == "counter" && pdh != "") return "Wine'"'"'s PdhAddCounterA does not know the counter " what[oid] " (" pdh ")"
     if (kind[oid] == "exec" && starts > 0) return "Wine'"'"'s CreateProcessA starts the Linux program of \"" what[oid] "\" without a process handle"
@@ -103,13 +108,14 @@ ROWS="$rows" LOCAL_PATHS="$local_paths" PDH_FAILURE="$pdh_failure" START_FAILURE
     return 1
   }
   BEGIN {
-    pdh = ENVIRON["PDH_FAILURE"]; starts = ENVIRON["START_FAILURE"] + 0; report = ENVIRON["REPORT"]
+    pdh = ENVIRON["PDH_FAILURE"]; expand = ENVIRON["EXPAND_FAILURE"]; starts = ENVIRON["START_FAILURE"] + 0; report = ENVIRON["REPORT"]
     n = split(ENVIRON["LOCAL_PATHS"], lines, "\n")
     for (i = 1; i <= n; i++) { split(lines[i], f, "\t"); local[f[1]] = f[2] }
     n = split(ENVIRON["ROWS"], lines, "\n")
     for (i = 1; i <= n; i++) {
       split(lines[i], f, " "); kind[f[1]] = f[2]
       what[f[1]] = substr(lines[i], length(f[1]) + length(f[2]) + 3)
+      if (f[2] == "counter" && what[f[1]] ~ /\\\*$/) table[f[1]] = 1
     }
   }
   FNR == NR { group = key($0); if (group == "walk") lw[++nlw] = $0; else if (group == "trap") lt[++nlt] = $0; else lo[++nlo] = $0; next }
