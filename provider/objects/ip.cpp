@@ -13,44 +13,35 @@ namespace provider {
 namespace {
 
 enum Counter : size_t {
-  kDatagrams,
-  kDatagramsReceived,
-  kDatagramsSent,
-  kDatagramsForwarded,
+  kDatagramsForwarded = kDatagramCounterCount,
   kReceivedDiscarded,
   kOutboundDiscarded,
   kCounterCount
 };
 
 constexpr auto kCounters = CounterTable<kCounterCount>({
-    {kDatagrams, {438, kPerfCounterCounter, -1, "Datagrams/sec"}},
-    {kDatagramsReceived, {446, kPerfCounterCounter, -1, "Datagrams Received/sec"}},
-    {kDatagramsSent, {442, kPerfCounterCounter, -1, "Datagrams Sent/sec"}},
+    {kDatagrams, kDatagramsSpec},
+    {kDatagramsReceived, kDatagramsReceivedSpec},
+    {kDatagramsSent, kDatagramsSentSpec},
     {kDatagramsForwarded, {556, kPerfCounterCounter, -1, "Datagrams Forwarded/sec"}},
     {kReceivedDiscarded, {560, kPerfCounterRawcount, 0, "Datagrams Received Discarded"}},
     {kOutboundDiscarded, {566, kPerfCounterRawcount, 0, "Datagrams Outbound Discarded"}},
 });
 
 ObjectSample Sample(const IpStatistics& ip, int64_t now) {
-  InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
-  auto& values = instance.values;
-  values[kDatagrams] = RateOf(SumOf(ip.received, ip.sent), now);
-  values[kDatagramsReceived] = RateOf(ip.received, now);
-  values[kDatagramsSent] = RateOf(ip.sent, now);
-  values[kDatagramsForwarded] = RateOf(ip.forwarded, now);
-  values[kReceivedDiscarded] = CountOf(ip.inDiscards);
-  values[kOutboundDiscarded] = CountOf(ip.outDiscards);
+  InstanceSample instance = DatagramInstance(kCounterCount, ip, now);
+  instance.values[kDatagramsForwarded] = RateOf(ip.forwarded, now);
+  instance.values[kReceivedDiscarded] = CountOf(ip.inDiscards);
+  instance.values[kOutboundDiscarded] = CountOf(ip.outDiscards);
   return ObjectSample{{std::move(instance)}};
 }
 
 ObjectSample CollectIPv4(const CollectContext& context) {
-  const std::string* snmp = context.WantsAny() ? context.Proc("net/snmp") : nullptr;
-  return Sample(snmp ? ParseSnmpIp(*snmp) : IpStatistics{}, context.perfTime);
+  return Sample(ReadStatistics(context, "net/snmp", ParseSnmpIp), context.perfTime);
 }
 
 ObjectSample CollectIPv6(const CollectContext& context) {
-  const std::string* snmp6 = context.WantsAny() ? context.Proc("net/snmp6") : nullptr;
-  return Sample(snmp6 ? ParseSnmp6Ip(*snmp6) : IpStatistics{}, context.perfTime);
+  return Sample(ReadStatistics(context, "net/snmp6", ParseSnmp6Ip), context.perfTime);
 }
 
 }  // namespace

@@ -11,42 +11,29 @@
 namespace provider {
 namespace {
 
-enum Counter : size_t {
-  kDatagrams,
-  kDatagramsReceived,
-  kDatagramsSent,
-  kDatagramsNoPort,
-  kReceivedErrors,
-  kCounterCount
-};
+enum Counter : size_t { kDatagramsNoPort = kDatagramCounterCount, kReceivedErrors, kCounterCount };
 
 constexpr auto kCounters = CounterTable<kCounterCount>({
-    {kDatagrams, {438, kPerfCounterCounter, -1, "Datagrams/sec"}},
-    {kDatagramsReceived, {446, kPerfCounterCounter, -1, "Datagrams Received/sec"}},
-    {kDatagramsSent, {442, kPerfCounterCounter, -1, "Datagrams Sent/sec"}},
+    {kDatagrams, kDatagramsSpec},
+    {kDatagramsReceived, kDatagramsReceivedSpec},
+    {kDatagramsSent, kDatagramsSentSpec},
     {kDatagramsNoPort, {660, kPerfCounterCounter, -1, "Datagrams No Port/sec"}},
     {kReceivedErrors, {662, kPerfCounterRawcount, 0, "Datagrams Received Errors"}},
 });
 
 ObjectSample Sample(const UdpStatistics& udp, int64_t now) {
-  InstanceSample instance{"", std::vector<RawPair>(kCounterCount)};
-  auto& values = instance.values;
-  values[kDatagrams] = RateOf(SumOf(udp.received, udp.sent), now);
-  values[kDatagramsReceived] = RateOf(udp.received, now);
-  values[kDatagramsSent] = RateOf(udp.sent, now);
-  values[kDatagramsNoPort] = RateOf(udp.noPorts, now);
-  values[kReceivedErrors] = CountOf(udp.inErrors);
+  InstanceSample instance = DatagramInstance(kCounterCount, udp, now);
+  instance.values[kDatagramsNoPort] = RateOf(udp.noPorts, now);
+  instance.values[kReceivedErrors] = CountOf(udp.inErrors);
   return ObjectSample{{std::move(instance)}};
 }
 
 ObjectSample CollectUDPv4(const CollectContext& context) {
-  const std::string* snmp = context.WantsAny() ? context.Proc("net/snmp") : nullptr;
-  return Sample(snmp ? ParseSnmpUdp(*snmp) : UdpStatistics{}, context.perfTime);
+  return Sample(ReadStatistics(context, "net/snmp", ParseSnmpUdp), context.perfTime);
 }
 
 ObjectSample CollectUDPv6(const CollectContext& context) {
-  const std::string* snmp6 = context.WantsAny() ? context.Proc("net/snmp6") : nullptr;
-  return Sample(snmp6 ? ParseSnmp6Udp(*snmp6) : UdpStatistics{}, context.perfTime);
+  return Sample(ReadStatistics(context, "net/snmp6", ParseSnmp6Udp), context.perfTime);
 }
 
 }  // namespace
