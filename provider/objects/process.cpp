@@ -3,6 +3,7 @@
 
 #include "provider/counter_types.h"
 #include "provider/objects/clock_ticks.h"
+#include "provider/objects/cpu_time_counters.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/file_read.h"
 #include "provider/sources/proc_dirs.h"
@@ -33,9 +34,9 @@ enum Counter : size_t {
 };
 
 constexpr auto kCounters = CounterTable<kCounterCount>({
-    {kProcessorTime, {6, kPerf100NsecTimer, 0, "% Processor Time"}},
-    {kUserTime, {142, kPerf100NsecTimer, 0, "% User Time"}},
-    {kPrivilegedTime, {144, kPerf100NsecTimer, 0, "% Privileged Time"}},
+    {kProcessorTime, kProcessTimeSpec},
+    {kUserTime, kUserTimeSpec},
+    {kPrivilegedTime, kPrivilegedTimeSpec},
     {kWorkingSet, {180, kPerfCounterLargeRawcount, -5, "Working Set"}},
     {kPrivateBytes, {186, kPerfCounterLargeRawcount, -5, "Private Bytes"}},
     {kVirtualBytes, {174, kPerfCounterLargeRawcount, -6, "Virtual Bytes"}},

@@ -4,6 +4,7 @@
 
 #include "provider/counter_types.h"
 #include "provider/objects/clock_ticks.h"
+#include "provider/objects/cpu_time_counters.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/proc_interrupts.h"
 #include "provider/sources/proc_stat.h"
@@ -31,11 +32,11 @@ enum Counter : size_t {
 };
 
 constexpr auto kCounters = CounterTable<kCounterCount>({
-    {kProcessorTime, {6, kPerf100NsecTimerInv, 0, "% Processor Time"}},
-    {kUserTime, {142, kPerf100NsecTimer, 0, "% User Time"}},
-    {kPrivilegedTime, {144, kPerf100NsecTimer, 0, "% Privileged Time"}},
+    {kProcessorTime, kProcessorBusyTimeSpec},
+    {kUserTime, kUserTimeSpec},
+    {kPrivilegedTime, kPrivilegedTimeSpec},
     {kInterruptTime, {698, kPerf100NsecTimer, 0, "% Interrupt Time"}},
-    {kIdleTime, {1746, kPerf100NsecTimer, 0, "% Idle Time"}},
+    {kIdleTime, kIdleTimeSpec},
     {kInterruptsPerSec, {148, kPerfCounterCounter, -2, "Interrupts/sec"}},
 });
 

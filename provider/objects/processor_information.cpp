@@ -2,6 +2,7 @@
 #include <map>
 
 #include "provider/counter_types.h"
+#include "provider/objects/cpu_time_counters.h"
 #include "provider/objects/object_model.h"
 #include "provider/sources/proc_dirs.h"
 #include "provider/sources/single_number.h"
@@ -35,10 +36,10 @@ enum Counter : size_t {
 };
 
 constexpr auto kCounters = CounterTable<kCounterCount>({
-    {kProcessorTime, {6, kPerf100NsecTimerInv, 0, "% Processor Time"}},
-    {kIdleTime, {1746, kPerf100NsecTimer, 0, "% Idle Time"}},
-    {kUserTime, {142, kPerf100NsecTimer, 0, "% User Time"}},
-    {kPrivilegedTime, {144, kPerf100NsecTimer, 0, "% Privileged Time"}},
+    {kProcessorTime, kProcessorBusyTimeSpec},
+    {kIdleTime, kIdleTimeSpec},
+    {kUserTime, kUserTimeSpec},
+    {kPrivilegedTime, kPrivilegedTimeSpec},
     {kFrequency, {9002, kPerfCounterRawcount, 0, "Processor Frequency"}},
     {kPercentOfMaximum, {9004, kPerfCounterRawcount, 0, "% of Maximum Frequency"}},
 });
