@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <tuple>
 
 namespace provider {
 
@@ -21,6 +22,14 @@ std::array<std::optional<int64_t>, Count> FindKeyValues(
   std::array<std::optional<int64_t>, Count> values;
   FindKeyValues(text, names, values);
   return values;
+}
+
+// The same as a record whose fields, all optional numbers, follow the order of
+// the names.
+template <typename Record, size_t Count>
+Record FindKeyRecord(std::string_view text, const std::array<std::string_view, Count>& names) {
+  return std::apply([](const auto&... values) { return Record{values...}; },
+                    FindKeyValues(text, names));
 }
 
 }  // namespace provider

@@ -5,9 +5,8 @@
 namespace provider {
 
 PidStatus ParsePidStatus(std::string_view text) {
-  const auto [resident, anonymous, swapped] =
-      FindKeyValues(text, std::array<std::string_view, 3>{"VmRSS", "RssAnon", "VmSwap"});
-  return {resident, anonymous, swapped};
+  return FindKeyRecord<PidStatus>(text,
+                                  std::array<std::string_view, 3>{"VmRSS", "RssAnon", "VmSwap"});
 }
 
 }  // namespace provider

@@ -5,9 +5,8 @@
 namespace provider {
 
 Vmstat ParseVmstat(std::string_view text) {
-  const auto [faults, majorFaults, swappedOut] =
-      FindKeyValues(text, std::array<std::string_view, 3>{"pgfault", "pgmajfault", "pswpout"});
-  return {faults, majorFaults, swappedOut};
+  return FindKeyRecord<Vmstat>(text,
+                               std::array<std::string_view, 3>{"pgfault", "pgmajfault", "pswpout"});
 }
 
 }  // namespace provider
