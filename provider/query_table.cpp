@@ -161,48 +161,48 @@ PdhStatus QueryTable::CollectQueryData(PdhHandle query) {
 PdhStatus QueryTable::GetFormattedCounterValue(PdhHandle counter, uint32_t format, uint32_t* type,
                                                PdhFmtCounterValue* value) {
   if (!value) return kPdhInvalidArgument;
-  std::lock_guard lock(mutex_);
-  Counter* found = CounterOf(counter);
-  if (!found) return kPdhInvalidHandle;
-  const CounterSpec& definition = found->object->counters[found->position];
-  if (type) *type = definition.type;
-  if (found->samples == 0) {
-    value->CStatus = kPdhCStatusInvalidData;
-    return kPdhInvalidData;
-  }
-  return CalculateValue(definition, format, found->newer,
-                        found->samples > 1 ? &found->older : nullptr, value);
+  return WithCounter(counter, [&](const Counter& found) {
+    if (type) *type = found.Spec().type;
+    if (found.samples == 0) {
+      value->CStatus = kPdhCStatusInvalidData;
+      return kPdhInvalidData;
+    }
+    return CalculateValue(found.Spec(), format, found.newer,
+                          found.samples > 1 ? &found.older : nullptr, value);
+  });
 }
 
 PdhStatus QueryTable::GetRawCounterValue(PdhHandle counter, uint32_t* type, PdhRawCounter* value) {
   if (!value) return kPdhInvalidArgument;
-  std::lock_guard lock(mutex_);
-  Counter* found = CounterOf(counter);
-  if (!found) return kPdhInvalidHandle;
-  if (type) *type = found->object->counters[found->position].type;
-  *value = found->newer;
-  if (found->samples == 0) value->CStatus = kPdhCStatusInvalidData;
-  return kPdhOk;
+  return WithCounter(counter, [&](const Counter& found) {
+    if (type) *type = found.Spec().type;
+    *value = found.newer;
+    if (found.samples == 0) value->CStatus = kPdhCStatusInvalidData;
+    return kPdhOk;
+  });
 }
 
 PdhStatus QueryTable::CalculateCounterFromRawValue(PdhHandle counter, uint32_t format,
                                                    PdhRawCounter* newer, PdhRawCounter* older,
                                                    PdhFmtCounterValue* value) {
   if (!newer || !value) return kPdhInvalidArgument;
-  std::lock_guard lock(mutex_);
-  Counter* found = CounterOf(counter);
-  if (!found) return kPdhInvalidHandle;
-  return CalculateValue(found->object->counters[found->position], format, *newer, older, value);
+  return WithCounter(counter, [&](const Counter& found) {
+    return CalculateValue(found.Spec(), format, *newer, older, value);
+  });
 }
 
 PdhStatus QueryTable::GetCounterInfo(PdhHandle counter, bool explainText, uint32_t* bufferSize,
                                      void* buffer) {
   if (!bufferSize) return kPdhInvalidArgument;
-  std::lock_guard lock(mutex_);
-  Counter* found = CounterOf(counter);
-  if (!found) return kPdhInvalidHandle;
-  const CounterSpec& definition = found->object->counters[found->position];
-  const CounterPath& path = found->path;
+  return WithCounter(counter, [&](const Counter& found) {
+    return CounterInfo(found, explainText, bufferSize, buffer);
+  });
+}
+
+PdhStatus QueryTable::CounterInfo(const Counter& found, bool explainText, uint32_t* bufferSize,
+                                  void* buffer) {
+  const CounterSpec& definition = found.Spec();
+  const CounterPath& path = found.path;
 
   std::string machine = "\\\\" + HostName();
   PdhCounterPathElements elements{
@@ -232,11 +232,11 @@ PdhStatus QueryTable::GetCounterInfo(PdhHandle counter, bool explainText, uint32
   info->head.dwLength = static_cast<uint32_t>(needed);
   info->head.dwType = definition.type;
   info->head.CVersion = kPdhCounterVersion;
-  info->head.CStatus = found->samples ? found->newer.CStatus : kPdhCStatusValidData;
+  info->head.CStatus = found.samples ? found.newer.CStatus : kPdhCStatusValidData;
   info->head.lScale = definition.defaultScale;
   info->head.lDefaultScale = definition.defaultScale;
-  info->dwUserData = found->userData;
-  info->dwQueryUserData = queries_[found->query].userData;
+  info->dwUserData = found.userData;
+  info->dwQueryUserData = queries_[found.query].userData;
   info->szFullPath = place(fullPath);
   info->szMachineName = place(machine);
   info->szObjectName = place(path.object);
@@ -249,13 +249,11 @@ PdhStatus QueryTable::GetCounterInfo(PdhHandle counter, bool explainText, uint32
 }
 
 PdhStatus QueryTable::RemoveCounter(PdhHandle counter) {
-  std::lock_guard lock(mutex_);
-  Counter* found = CounterOf(counter);
-  if (!found) return kPdhInvalidHandle;
-  auto& siblings = queries_[found->query].counters;
-  std::erase(siblings, counter);
-  counters_.erase(counter);
-  return kPdhOk;
+  return WithCounter(counter, [&](const Counter& found) {
+    std::erase(queries_[found.query].counters, counter);
+    counters_.erase(counter);
+    return kPdhOk;
+  });
 }
 
 PdhStatus QueryTable::CloseQuery(PdhHandle query) {

@@ -37,6 +37,8 @@ class QueryTable {
     uint32_t samples = 0;  // how many collections filled it, at most 2 counted
     PdhRawCounter newer{};
     PdhRawCounter older{};
+
+    const CounterSpec& Spec() const { return object->counters[position]; }
   };
   struct Query {
     std::uintptr_t userData = 0;
@@ -45,6 +47,14 @@ class QueryTable {
   };
 
   Counter* CounterOf(PdhHandle counter);
+  // use(counter) under the lock; kPdhInvalidHandle where no counter has the handle.
+  template <typename Use>
+  PdhStatus WithCounter(PdhHandle handle, Use use) {
+    std::lock_guard lock(mutex_);
+    Counter* found = CounterOf(handle);
+    return found ? use(*found) : kPdhInvalidHandle;
+  }
+  PdhStatus CounterInfo(const Counter& found, bool explainText, uint32_t* bufferSize, void* buffer);
   PdhHandle NextHandle();
 
   std::mutex mutex_;
