@@ -123,15 +123,9 @@ TEST_F(LiveObjects, PagingFileTotalIsTheUsedShareOfProcSwaps) {
   EXPECT_NEAR(ValueAfter("\\Paging File(_Total)\\% Usage", 1), expected, 1.0);
   EXPECT_GE(ValueAfter("\\Paging File(_Total)\\% Usage Peak", 1), expected - 1.0);
 
-  uint32_t counterSize = 0, instanceSize = 0;
-  platform::Pdh& pdh = platform::SystemPdh();
-  pdh.EnumObjectItems(nullptr, nullptr, "Paging File", nullptr, &counterSize, nullptr,
-                      &instanceSize, platform::kPerfDetailWizard, 0);
-  std::vector<char> counters(counterSize), instances(instanceSize);
-  ASSERT_EQ(pdh.EnumObjectItems(nullptr, nullptr, "Paging File", counters.data(), &counterSize,
-                                instances.data(), &instanceSize, platform::kPerfDetailWizard, 0),
-            platform::kPdhOk);
-  EXPECT_EQ(SplitMultiString(instances).size(), static_cast<size_t>(areas) + 1);
+  const ObjectItems items = ItemsOf("Paging File");
+  ASSERT_EQ(items.status, platform::kPdhOk);
+  EXPECT_EQ(items.instances.size(), static_cast<size_t>(areas) + 1);
 }
 
 TEST_F(LiveObjects, ProcessorInformationHasOneInstancePerCpuAndFrequencyWhereCpufreqIs) {
@@ -141,16 +135,9 @@ TEST_F(LiveObjects, ProcessorInformationHasOneInstancePerCpuAndFrequencyWhereCpu
   while (std::getline(stat, line)) {
     if (line.starts_with("cpu") && !line.starts_with("cpu ")) ++cpus;
   }
-  platform::Pdh& pdh = platform::SystemPdh();
-  uint32_t counterSize = 0, instanceSize = 0;
-  pdh.EnumObjectItems(nullptr, nullptr, "Processor Information", nullptr, &counterSize, nullptr,
-                      &instanceSize, platform::kPerfDetailWizard, 0);
-  std::vector<char> counters(counterSize), instances(instanceSize);
-  ASSERT_EQ(
-      pdh.EnumObjectItems(nullptr, nullptr, "Processor Information", counters.data(), &counterSize,
-                          instances.data(), &instanceSize, platform::kPerfDetailWizard, 0),
-      platform::kPdhOk);
-  std::vector<std::string> names = SplitMultiString(instances);
+  const ObjectItems items = ItemsOf("Processor Information");
+  ASSERT_EQ(items.status, platform::kPdhOk);
+  const std::vector<std::string>& names = items.instances;
   size_t perCpu = std::count_if(names.begin(), names.end(), [](const std::string& name) {
     return name.find(',') != std::string::npos && !name.ends_with("_Total");
   });

@@ -30,14 +30,9 @@ class OtherMachines : public FixtureTest {
   }
 
   std::vector<std::string> Instances(const char* object) {
-    uint32_t counterSize = 0, instanceSize = 0;
-    pdh.EnumObjectItems(nullptr, nullptr, object, nullptr, &counterSize, nullptr, &instanceSize,
-                        kPerfDetailWizard, 0);
-    std::vector<char> counters(counterSize), instances(instanceSize);
-    EXPECT_EQ(pdh.EnumObjectItems(nullptr, nullptr, object, counters.data(), &counterSize,
-                                  instances.data(), &instanceSize, kPerfDetailWizard, 0),
-              kPdhOk);
-    return SplitMultiString(instances);
+    const ObjectItems items = ItemsOf(object);
+    EXPECT_EQ(items.status, kPdhOk);
+    return items.instances;
   }
 
  private:

@@ -8,16 +8,10 @@ namespace {
 class PagingFile : public FixtureTest {};
 
 TEST_F(PagingFile, InstancesAreTheSwapAreasByPathAndTotal) {
-  uint32_t counterSize = 0, instanceSize = 0;
-  pdh.EnumObjectItems(nullptr, nullptr, "Paging File", nullptr, &counterSize, nullptr,
-                      &instanceSize, platform::kPerfDetailWizard, 0);
-  std::vector<char> counters(counterSize), instances(instanceSize);
-  ASSERT_EQ(pdh.EnumObjectItems(nullptr, nullptr, "Paging File", counters.data(), &counterSize,
-                                instances.data(), &instanceSize, platform::kPerfDetailWizard, 0),
-            platform::kPdhOk);
-  EXPECT_EQ(SplitMultiString(counters), (std::vector<std::string>{"% Usage", "% Usage Peak"}));
-  EXPECT_EQ(SplitMultiString(instances),
-            (std::vector<std::string>{"/dev/sda2", "/swap file", "_Total"}));
+  const ObjectItems items = ItemsOf("Paging File");
+  ASSERT_EQ(items.status, platform::kPdhOk);
+  EXPECT_EQ(items.counters, (std::vector<std::string>{"% Usage", "% Usage Peak"}));
+  EXPECT_EQ(items.instances, (std::vector<std::string>{"/dev/sda2", "/swap file", "_Total"}));
 }
 
 TEST_F(PagingFile, UsageIsTheCurrentShareAndThePeakTheHighestSeen) {

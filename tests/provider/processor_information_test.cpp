@@ -9,15 +9,9 @@ namespace {
 class ProcessorInformation : public FixtureTest {
  protected:
   std::vector<std::string> Instances() {
-    uint32_t counterSize = 0, instanceSize = 0;
-    pdh.EnumObjectItems(nullptr, nullptr, "Processor Information", nullptr, &counterSize, nullptr,
-                        &instanceSize, platform::kPerfDetailWizard, 0);
-    std::vector<char> counters(counterSize), instances(instanceSize);
-    EXPECT_EQ(pdh.EnumObjectItems(nullptr, nullptr, "Processor Information", counters.data(),
-                                  &counterSize, instances.data(), &instanceSize,
-                                  platform::kPerfDetailWizard, 0),
-              platform::kPdhOk);
-    return SplitMultiString(instances);
+    const ObjectItems items = ItemsOf("Processor Information");
+    EXPECT_EQ(items.status, platform::kPdhOk);
+    return items.instances;
   }
 };
 

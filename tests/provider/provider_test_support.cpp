@@ -99,4 +99,19 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
+ObjectItems ItemsOf(const std::string& object) {
+  platform::Pdh& pdh = platform::SystemPdh();
+  uint32_t counterSize = 0, instanceSize = 0;
+  pdh.EnumObjectItems(nullptr, nullptr, object.c_str(), nullptr, &counterSize, nullptr,
+                      &instanceSize, platform::kPerfDetailWizard, 0);
+  std::vector<char> counters(counterSize), instances(instanceSize);
+  ObjectItems items;
+  items.status =
+      pdh.EnumObjectItems(nullptr, nullptr, object.c_str(), counters.data(), &counterSize,
+                          instances.data(), &instanceSize, platform::kPerfDetailWizard, 0);
+  items.counters = SplitMultiString(counters);
+  items.instances = SplitMultiString(instances);
+  return items;
+}
+
 }  // namespace provider_test

@@ -71,6 +71,15 @@ std::pair<platform::PdhStatus, platform::PdhStatus> StatusAfter(const std::strin
 
 std::vector<std::string> SplitMultiString(const std::vector<char>& buffer);
 
+// The counters and instances of an object as EnumObjectItems lists them: a size
+// probe, then a read into buffers of the sizes it gave; status is the read's.
+struct ObjectItems {
+  platform::PdhStatus status = 0;
+  std::vector<std::string> counters;
+  std::vector<std::string> instances;
+};
+ObjectItems ItemsOf(const std::string& object);
+
 bool Exists(const std::string& path);
 
 // Tests of the provider on this machine's own /proc and /sys, in the C locale.
