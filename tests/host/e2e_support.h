@@ -31,6 +31,8 @@ class TempDir {
 int FreeUdpPort();
 bool PortIsFree(int udpPort);
 std::string ReadFile(const std::filesystem::path& path);
+// How often word stands in text, overlapping occurrences counted.
+int CountOf(const std::string& text, const std::string& word);
 void WriteFile(const std::filesystem::path& path, const std::string& text);
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 

@@ -15,12 +15,6 @@ const std::string kRow2 = kRegion + ".2.0";
 const std::string kRow3 = kRegion + ".3.0";
 const std::string kMissing = kRegion + ".9.0";
 
-int CountOf(const std::string& text, const std::string& word) {
-  int count = 0;
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
-  return count;
-}
-
 class FakeAgentTest : public ::testing::Test {
  protected:
   Environment AgentEnvironment(Environment more = {}) {

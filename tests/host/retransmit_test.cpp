@@ -119,12 +119,6 @@ class Flood {
   std::thread thread_;
 };
 
-int CountOf(const std::string& text, const std::string& word) {
-  int count = 0;
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
-  return count;
-}
-
 class RetransmitTest : public ::testing::Test {
  protected:
   void SetUp() override {

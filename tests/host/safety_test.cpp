@@ -22,12 +22,6 @@ namespace fs = std::filesystem;
 
 const std::string kBase = "1.3.6.1.4.1.15";
 
-int CountOf(const std::string& text, const std::string& word) {
-  int count = 0;
-  for (size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
-  return count;
-}
-
 std::set<std::string> SocketInodes(pid_t pid) {
   std::set<std::string> inodes;
   for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd")) {

@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 
 const std::string kRow = "1.3.6.1.4.1.15.1.0";
 
-size_t CountOf(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 // A registry naming a counters file and a trap file by the paths given, as written.
 class ServiceFilesTest : public ::testing::Test {
  protected:
@@ -89,7 +83,7 @@ TEST_F(ServiceFilesTest, FilesTheUserCannotReadYetAreServedAndSentOnceItCan) {
   EXPECT_EQ(CountOf(host.Program().Err(),
                     "warning: " + counters.string() +
                         ": cannot be opened: Permission denied; the file is treated as missing"),
-            1u)
+            1)
       << host.Program().Err();
 }
 
@@ -101,7 +95,7 @@ TEST_F(ServiceFilesTest, AnUnsafeFileIsWarnedOnceAcrossTheCheckRequestsAndReload
 
   const RunResult check =
       RunProgram({EXTHOST_PATH, "--check", "-a", QUILLON_AGENT_PATH}, AgentEnvironment(), 30s);
-  EXPECT_EQ(CountOf(check.err, warning), 1u) << check.err;
+  EXPECT_EQ(CountOf(check.err, warning), 1) << check.err;
 
   Host host(QUILLON_AGENT_PATH, dir, AgentEnvironment());
   ASSERT_TRUE(host.Started()) << host.Program().Err();
@@ -109,15 +103,11 @@ TEST_F(ServiceFilesTest, AnUnsafeFileIsWarnedOnceAcrossTheCheckRequestsAndReload
     EXPECT_NE(Get(host.Target()).out.find("STRING: \"one\""), std::string::npos);
     kill(host.Program().Pid(), SIGHUP);
     EXPECT_TRUE(WaitFor(
-        [&] {
-          return CountOf(host.Program().Err(), "snmp-exthost: serving") ==
-                 static_cast<size_t>(reload) + 1;
-        },
-        15s))
+        [&] { return CountOf(host.Program().Err(), "snmp-exthost: serving") == reload + 1; }, 15s))
         << host.Program().Err();
   }
   EXPECT_NE(Get(host.Target()).out.find("STRING: \"one\""), std::string::npos);
-  EXPECT_EQ(CountOf(host.Program().Err(), warning), 1u) << host.Program().Err();
+  EXPECT_EQ(CountOf(host.Program().Err(), warning), 1) << host.Program().Err();
 }
 
 // A relative path means the same wherever the service was started: it is taken from /.
