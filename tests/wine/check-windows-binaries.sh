@@ -8,14 +8,8 @@
 set -uo pipefail
 objdump="$1" results="$2"
 shift 2
-mkdir -p "$results"
-report="$results/windows_binaries.txt"
-: >"$report"
-failed=0
-check() { # OUTCOME WHAT
-  echo "$1 $2" | tee -a "$report"
-  [[ "$1" != FAIL ]] || failed=1
-}
+source "$(dirname "$0")/report.sh"
+start_report "$results" windows_binaries.txt
 system_dlls='^(ADVAPI32|KERNEL32|msvcrt|pdh|snmpapi)\.dll$'
 
 for build in "$@"; do

@@ -7,14 +7,8 @@
 set -uo pipefail
 run=("$1" "$2" "$3")
 ctrview="$4" results="$5"
-mkdir -p "$results"
-report="$results/ctrview_under_wine.txt"
-: >"$report"
-failed=0
-check() { # KIND WHAT
-  echo "$1 $2" | tee -a "$report"
-  [[ "$1" != FAIL ]] || failed=1
-}
+source "$(dirname "$0")/report.sh"
+start_report "$results" ctrview_under_wine.txt
 ctrview_run() { "${run[@]}" "$ctrview" "$@" 2>&1 | tr -d '\r'; }
 
 usage="$(ctrview_run)"
@@ -43,23 +37,22 @@ else
 fi
 
 # The uptime in seconds, two samples one second apart: a number of at least one second.
-uptime="$(ctrview_run 'System\System Up Time')"
-if [[ "$uptime" =~ ^[0-9]+(\.[0-9]+)?$ ]] && awk -v v="$uptime" 'BEGIN { exit !(v >= 1) }'; then
-  check PASS "readout of System\\System Up Time ($uptime)"
-elif [[ "$uptime" =~ E-3[0-9][0-9]$ ]]; then
-  check SKIP "readout of System\\System Up Time ($uptime): Wine's PdhGetFormattedCounterValue hands this counter's whole seconds over as a double's bits"
-else
-  check FAIL "readout of System\\System Up Time: [$uptime]"
-fi
-
-raw="$(ctrview_run 'System\System Up Time' /raw)"
-if [[ "$raw" =~ ^[0-9]+(\.[0-9]+)?$ ]] && awk -v v="$raw" 'BEGIN { exit !(v >= 1) }'; then
-  check PASS "raw readout of System\\System Up Time ($raw)"
-elif [[ "$raw" =~ E-3[0-9][0-9]$ || "$raw" == null ]]; then
-  check SKIP "raw readout of System\\System Up Time ($raw): Wine's PdhCalculateCounterFromRawValue does not compute this counter type"
-else
-  check FAIL "raw readout of System\\System Up Time: [$raw]"
-fi
+# What Wine gives instead matches SKIP_PATTERN, and WHY names the Wine function.
+check_uptime() { # WHAT READOUT SKIP_PATTERN WHY
+  if [[ "$2" =~ ^[0-9]+(\.[0-9]+)?$ ]] && awk -v v="$2" 'BEGIN { exit !(v >= 1) }'; then
+    check PASS "$1 ($2)"
+  elif [[ "$2" =~ $3 ]]; then
+    check SKIP "$1 ($2): $4"
+  else
+    check FAIL "$1: [$2]"
+  fi
+}
+check_uptime "readout of System\\System Up Time" "$(ctrview_run 'System\System Up Time')" \
+  'E-3[0-9][0-9]$' \
+  "Wine's PdhGetFormattedCounterValue hands this counter's whole seconds over as a double's bits"
+check_uptime "raw readout of System\\System Up Time" "$(ctrview_run 'System\System Up Time' /raw)" \
+  'E-3[0-9][0-9]$|^null$' \
+  "Wine's PdhCalculateCounterFromRawValue does not compute this counter type"
 
 objects="$(ctrview_run /enumobjects)"
 if [[ -n "$objects" && "$objects" != *"enumobjects failed"* && "$objects" != *"unimplemented function"* ]]; then
