@@ -44,16 +44,12 @@ ObjectSample CollectIPv6(const CollectContext& context) {
   return Sample(ReadStatistics(context, "net/snmp6", ParseSnmp6Ip), context.perfTime);
 }
 
+constexpr ObjectSpec kIPv4{546, false, kCounters, CollectIPv4};
+constexpr ObjectSpec kIPv6{9006, false, kCounters, CollectIPv6};
+
 }  // namespace
 
-const ObjectSpec& IPv4Object() {
-  static const ObjectSpec object{546, false, {kCounters.begin(), kCounters.end()}, CollectIPv4};
-  return object;
-}
-
-const ObjectSpec& IPv6Object() {
-  static const ObjectSpec object{9006, false, {kCounters.begin(), kCounters.end()}, CollectIPv6};
-  return object;
-}
+const ObjectSpec& IPv4Object() { return kIPv4; }
+const ObjectSpec& IPv6Object() { return kIPv6; }
 
 }  // namespace provider

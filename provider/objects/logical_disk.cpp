@@ -71,11 +71,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kLogicalDisk{236, true, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& LogicalDiskObject() {
-  static const ObjectSpec object{236, true, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& LogicalDiskObject() { return kLogicalDisk; }
 
 }  // namespace provider

@@ -127,11 +127,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kMemory{4, false, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& MemoryObject() {
-  static const ObjectSpec object{4, false, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& MemoryObject() { return kMemory; }
 
 }  // namespace provider

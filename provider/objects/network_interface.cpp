@@ -65,11 +65,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kNetworkInterface{510, true, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& NetworkInterfaceObject() {
-  static const ObjectSpec object{510, true, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& NetworkInterfaceObject() { return kNetworkInterface; }
 
 }  // namespace provider

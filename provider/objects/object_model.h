@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -104,12 +105,13 @@ consteval std::array<CounterSpec, Count> CounterTable(const NamedCounter (&entri
   return table;
 }
 
-// A performance object: its name, its counters in display order, whether it has
-// instances, and the function that reads one sample of it.
+// A performance object: its name, its counters in display order (the object's
+// counter table), whether it has instances, and the function that reads one
+// sample of it.
 struct ObjectSpec {
   uint32_t nameIndex;
   bool hasInstances;
-  std::vector<CounterSpec> counters;
+  std::span<const CounterSpec> counters;
   ObjectSample (*collect)(const CollectContext& context);
 };
 

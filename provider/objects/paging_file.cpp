@@ -67,11 +67,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kPagingFile{700, true, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& PagingFileObject() {
-  static const ObjectSpec object{700, true, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& PagingFileObject() { return kPagingFile; }
 
 }  // namespace provider

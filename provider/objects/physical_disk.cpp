@@ -76,11 +76,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kPhysicalDisk{234, true, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& PhysicalDiskObject() {
-  static const ObjectSpec object{234, true, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& PhysicalDiskObject() { return kPhysicalDisk; }
 
 }  // namespace provider

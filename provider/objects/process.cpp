@@ -100,11 +100,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kProcess{230, true, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& ProcessObject() {
-  static const ObjectSpec object{230, true, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& ProcessObject() { return kProcess; }
 
 }  // namespace provider

@@ -127,11 +127,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kProcessor{238, true, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& ProcessorObject() {
-  static const ObjectSpec object{238, true, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& ProcessorObject() { return kProcessor; }
 
 }  // namespace provider

@@ -177,11 +177,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kProcessorInformation{9000, true, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& ProcessorInformationObject() {
-  static const ObjectSpec object{9000, true, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& ProcessorInformationObject() { return kProcessorInformation; }
 
 }  // namespace provider

@@ -67,11 +67,10 @@ ObjectSample Collect(const CollectContext& context) {
   return sample;
 }
 
+constexpr ObjectSpec kSystem{2, false, kCounters, Collect};
+
 }  // namespace
 
-const ObjectSpec& SystemObject() {
-  static const ObjectSpec object{2, false, {kCounters.begin(), kCounters.end()}, Collect};
-  return object;
-}
+const ObjectSpec& SystemObject() { return kSystem; }
 
 }  // namespace provider

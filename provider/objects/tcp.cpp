@@ -112,16 +112,12 @@ ObjectSample CollectTCPv6(const CollectContext& context) {
   return ObjectSample{{std::move(instance)}};
 }
 
+constexpr ObjectSpec kTCPv4{638, false, kCounters, CollectTCPv4};
+constexpr ObjectSpec kTCPv6{9008, false, kCounters, CollectTCPv6};
+
 }  // namespace
 
-const ObjectSpec& TCPv4Object() {
-  static const ObjectSpec object{638, false, {kCounters.begin(), kCounters.end()}, CollectTCPv4};
-  return object;
-}
-
-const ObjectSpec& TCPv6Object() {
-  static const ObjectSpec object{9008, false, {kCounters.begin(), kCounters.end()}, CollectTCPv6};
-  return object;
-}
+const ObjectSpec& TCPv4Object() { return kTCPv4; }
+const ObjectSpec& TCPv6Object() { return kTCPv6; }
 
 }  // namespace provider

@@ -36,16 +36,12 @@ ObjectSample CollectUDPv6(const CollectContext& context) {
   return Sample(ReadStatistics(context, "net/snmp6", ParseSnmp6Udp), context.perfTime);
 }
 
+constexpr ObjectSpec kUDPv4{658, false, kCounters, CollectUDPv4};
+constexpr ObjectSpec kUDPv6{9010, false, kCounters, CollectUDPv6};
+
 }  // namespace
 
-const ObjectSpec& UDPv4Object() {
-  static const ObjectSpec object{658, false, {kCounters.begin(), kCounters.end()}, CollectUDPv4};
-  return object;
-}
-
-const ObjectSpec& UDPv6Object() {
-  static const ObjectSpec object{9010, false, {kCounters.begin(), kCounters.end()}, CollectUDPv6};
-  return object;
-}
+const ObjectSpec& UDPv4Object() { return kUDPv4; }
+const ObjectSpec& UDPv6Object() { return kUDPv6; }
 
 }  // namespace provider
