@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/profile/ini_samples.h"
 #include "tests/wine/under_wine.h"
 
 namespace {
@@ -60,17 +61,7 @@ class ProfileTest : public testing::Test {
 };
 
 TEST_F(ProfileTest, NamesIgnoreCaseAndBlanksAndQuotesAreDropped) {
-  file_ = Write(
-      "; counters\r\n"
-      "  [ 1.3.6.1.4.1.15.1 ]  \r\n"
-      "  Counter =  Processor\\% Processor Time\\_Total  \r\n"
-      "type=\" spaced \"\r\n"
-      "flag='single'\r\n"
-      "odd=\"mismatched'\r\n"
-      ";counter=commented\r\n"
-      "no equals sign here\r\n"
-      "[Other]\n"
-      "counter=second section\n");
+  file_ = Write(quillon_test::kBlanksCommentsAndQuotes);
   EXPECT_EQ(Get("1.3.6.1.4.1.15.1", "COUNTER"), "Processor\\% Processor Time\\_Total");
   EXPECT_EQ(Get("  1.3.6.1.4.1.15.1 ", " counter "), "Processor\\% Processor Time\\_Total");
   EXPECT_EQ(Get("1.3.6.1.4.1.15.1", "type"), " spaced ");

@@ -19,6 +19,7 @@
 #include "agent/profile_snapshot.h"
 #include "platform/file_system.h"
 #include "platform/ini_text.h"
+#include "tests/profile/ini_samples.h"
 #include "tests/wine/under_wine.h"
 
 namespace {
@@ -53,17 +54,7 @@ void PrintTo(const Case& corpus, std::ostream* out) { *out << corpus.name; }
 std::vector<Case> Corpus() {
   const std::string longValue(3000, 'x');
   return {
-      {"blanks_comments_and_quotes",
-       "; counters\r\n"
-       "  [ 1.3.6.1.4.1.15.1 ]  \r\n"
-       "  Counter =  Processor\\% Processor Time\\_Total  \r\n"
-       "type=\" spaced \"\r\n"
-       "flag='single'\r\n"
-       "odd=\"mismatched'\r\n"
-       ";counter=commented\r\n"
-       "no equals sign here\r\n"
-       "[Other]\n"
-       "counter=second section\n"},
+      {"blanks_comments_and_quotes", quillon_test::kBlanksCommentsAndQuotes},
       {"lines_outside_and_odd_names",
        "orphan=before any section\r\n"
        "  [ 1.3.6.1.4.1.15.1 ]  trailing words\r\n"
