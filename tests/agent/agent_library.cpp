@@ -3,7 +3,6 @@
 #include <dlfcn.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <stdexcept>
 
 namespace quillon_test {
@@ -46,22 +45,6 @@ bool LoadedAgent::Unload() {
   if (still == nullptr) return true;
   dlclose(still);
   return false;
-}
-
-std::vector<UINT> ParseOid(const std::string& text) {
-  std::vector<UINT> ids;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, '.');) ids.push_back(std::stoul(part));
-  return ids;
-}
-
-std::string OidString(const AsnObjectIdentifier& oid) {
-  std::string text;
-  for (UINT i = 0; i < oid.idLength; ++i) {
-    if (i > 0) text += '.';
-    text += std::to_string(oid.ids[i]);
-  }
-  return text;
 }
 
 std::string DescribeValue(const AsnAny& value) {

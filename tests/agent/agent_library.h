@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/oid_text.h"
+
 namespace quillon_test {
 
 // The built agent library, loaded with dlopen for one test case and unloaded again,
@@ -47,8 +49,6 @@ class Bindings {
   SnmpVarBindList list_{};
 };
 
-std::vector<UINT> ParseOid(const std::string& text);
-std::string OidString(const AsnObjectIdentifier& oid);
 std::string DescribeValue(const AsnAny& value);
 
 }  // namespace quillon_test

@@ -10,31 +10,17 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/oid_text.h"
 #include "tests/wine/service_library.h"
 
 namespace {
 
 using Ids = std::vector<UINT>;
-
-Ids ParseOid(const std::string& text) {
-  Ids ids;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, '.');) ids.push_back(std::stoul(part));
-  return ids;
-}
-
-std::string OidText(const AsnObjectIdentifier& oid) {
-  std::string text;
-  for (UINT i = 0; i < oid.idLength; ++i) {
-    if (i > 0) text += '.';
-    text += std::to_string(oid.ids[i]);
-  }
-  return text;
-}
+using quillon_test::OidString;
+using quillon_test::ParseOid;
 
 std::string ValueText(const AsnAny& value) {
   switch (value.asnType) {
@@ -79,7 +65,7 @@ class Request {
   Request& operator=(const Request&) = delete;
 
   SnmpVarBindList* List() { return &list_; }
-  std::string Name() const { return OidText(binding_.name); }
+  std::string Name() const { return OidString(binding_.name); }
   std::string Value() const { return ValueText(binding_.value); }
 
  private:
@@ -140,10 +126,10 @@ void CollectTraps(const Agent& agent, HANDLE event, uint32_t waitMs) {
     // A slow session may find a second trap due; only the first is shown, so that the
     // transcript does not depend on the machine's speed.
     if (round == 0) {
-      std::cout << "trap TRUE enterprise " << OidText(enterprise) << " generic " << generic
+      std::cout << "trap TRUE enterprise " << OidString(enterprise) << " generic " << generic
                 << " specific " << specific << " bindings " << bindings.len << "\n";
       for (UINT i = 0; i < bindings.len; ++i) {
-        std::cout << "trap binding " << OidText(bindings.list[i].name) << " "
+        std::cout << "trap binding " << OidString(bindings.list[i].name) << " "
                   << ValueText(bindings.list[i].value) << "\n";
       }
     }
@@ -180,7 +166,7 @@ int main(int argc, char** argv) {
   HANDLE trapEvent = nullptr;
   AsnObjectIdentifier region{};
   const BOOL initialised = agent.init(0, &trapEvent, &region);
-  const std::string base = OidText(region);
+  const std::string base = OidString(region);
   std::cout << "init " << (initialised ? "TRUE" : "FALSE") << " region " << base << " trap event "
             << (trapEvent ? "given" : "none") << "\n";
   if (!initialised) return 1;
