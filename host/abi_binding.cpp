@@ -57,9 +57,19 @@ AsnAny ToAbi(const Value& value) {
   return any;
 }
 
-Value ValueFromAbi(const AsnAny& any) {
-  Value value;
+void CopyFromAbi(const AsnObjectIdentifier& oid, Oid& ids) {
+  if (oid.ids == nullptr) {
+    ids.clear();
+  } else {
+    ids.assign(oid.ids, oid.ids + oid.idLength);
+  }
+}
+
+void CopyFromAbi(const AsnAny& any, Value& value) {
   value.syntax = static_cast<Syntax>(any.asnType);
+  value.number = 0;
+  value.bytes.clear();
+  value.oid.clear();
   switch (value.syntax) {
     case Syntax::Integer:
       value.number = any.asnValue.number;
@@ -83,28 +93,33 @@ Value ValueFromAbi(const AsnAny& any) {
       }
       break;
     case Syntax::ObjectId:
-      value.oid = exthost::FromAbi(any.asnValue.object);
+      CopyFromAbi(any.asnValue.object, value.oid);
       break;
     default:
       break;
   }
-  return value;
+}
+
+void CopyFromAbi(const SnmpVarBindList& list, std::vector<Binding>& bindings) {
+  const size_t count = list.list == nullptr ? 0 : list.len;
+  bindings.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    CopyFromAbi(list.list[i].name, bindings[i].name);
+    CopyFromAbi(list.list[i].value, bindings[i].value);
+  }
 }
 
 }  // namespace
 
 Oid FromAbi(const AsnObjectIdentifier& oid) {
-  if (oid.ids == nullptr) return {};
-  return Oid(oid.ids, oid.ids + oid.idLength);
+  Oid ids;
+  CopyFromAbi(oid, ids);
+  return ids;
 }
 
 std::vector<Binding> FromAbi(const SnmpVarBindList& list) {
   std::vector<Binding> bindings;
-  if (list.list == nullptr) return bindings;
-  bindings.reserve(list.len);
-  for (UINT i = 0; i < list.len; ++i) {
-    bindings.push_back({FromAbi(list.list[i].name), ValueFromAbi(list.list[i].value)});
-  }
+  CopyFromAbi(list, bindings);
   return bindings;
 }
 
@@ -131,5 +146,7 @@ AbiBindingList::~AbiBindingList() {
 }
 
 std::vector<Binding> AbiBindingList::ToBindings() const { return FromAbi(list_); }
+
+void AbiBindingList::CopyTo(std::vector<Binding>& bindings) const { CopyFromAbi(list_, bindings); }
 
 }  // namespace exthost

@@ -24,6 +24,8 @@ class AbiBindingList {
   // Lets go of a list that is not the host's to free.
   void Forget() { list_ = SnmpVarBindList{nullptr, 0}; }
   std::vector<Binding> ToBindings() const;
+  // The same into `bindings`, whose storage is reused.
+  void CopyTo(std::vector<Binding>& bindings) const;
 
  private:
   SnmpVarBindList list_{nullptr, 0};

@@ -26,10 +26,11 @@ struct Outcome {
 };
 
 // The OID to hand the agent for a GETNEXT: a request before the region starts at it.
-Oid GetNextStart(const Oid& asked, const Oid& region);
+// Refers to one of the two arguments.
+const Oid& GetNextStart(const Oid& asked, const Oid& region);
 
+// `answered` is the agent's list, whose bindings become the outcomes' answers.
 std::vector<Outcome> ResolveAnswers(Phase phase, const Oid& region, const std::vector<Oid>& asked,
-                                    const QueryResult& result,
-                                    const std::vector<Binding>& answered);
+                                    const QueryResult& result, std::vector<Binding> answered);
 
 }  // namespace exthost

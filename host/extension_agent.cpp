@@ -125,7 +125,7 @@ QueryResult ExtensionAgent::Query(Phase phase, std::vector<Binding>& bindings) {
   } else {
     return result;
   }
-  bindings = list.ToBindings();
+  list.CopyTo(bindings);
   if (!answered) {
     result.errorStatus = kGenErr;
     result.errorIndex = 1;

@@ -1,5 +1,7 @@
 #include "host/net_snmp_values.h"
 
+#include <algorithm>
+
 namespace exthost {
 namespace {
 
@@ -64,17 +66,21 @@ bool Encode(const Value& value, Encoded& out) {
 
 std::vector<oid> ToNetSnmp(const Oid& ids) { return std::vector<oid>(ids.begin(), ids.end()); }
 
-Oid FromNetSnmp(const oid* ids, size_t length) {
-  Oid result;
-  result.reserve(length);
-  for (size_t i = 0; i < length; ++i) result.push_back(static_cast<uint32_t>(ids[i]));
-  return result;
-}
+Oid FromNetSnmp(const oid* ids, size_t length) { return Oid(ids, ids + length); }
 
 Binding FromNetSnmp(const netsnmp_variable_list& variable) {
-  Binding binding{FromNetSnmp(variable.name, variable.name_length), {}};
+  Binding binding;
+  CopyFromNetSnmp(variable, binding);
+  return binding;
+}
+
+void CopyFromNetSnmp(const netsnmp_variable_list& variable, Binding& binding) {
+  binding.name.assign(variable.name, variable.name + variable.name_length);
   Value& value = binding.value;
   value.syntax = static_cast<Syntax>(variable.type);
+  value.number = 0;
+  value.bytes.clear();
+  value.oid.clear();
   switch (variable.type) {
     case ASN_INTEGER:
       value.number = *variable.val.integer;
@@ -96,12 +102,22 @@ Binding FromNetSnmp(const netsnmp_variable_list& variable) {
       value.bytes.assign(reinterpret_cast<const char*>(variable.val.string), variable.val_len);
       break;
     case ASN_OBJECT_ID:
-      value.oid = FromNetSnmp(variable.val.objid, variable.val_len / sizeof(oid));
+      value.oid.assign(variable.val.objid, variable.val.objid + variable.val_len / sizeof(oid));
       break;
     default:
       break;
   }
-  return binding;
+}
+
+void SetName(netsnmp_variable_list* variable, const Oid& name) {
+  if (name.size() > MAX_OID_LEN) {
+    const std::vector<oid> ids = ToNetSnmp(name);
+    snmp_set_var_objid(variable, ids.data(), ids.size());
+    return;
+  }
+  oid ids[MAX_OID_LEN];
+  std::copy(name.begin(), name.end(), ids);
+  snmp_set_var_objid(variable, ids, name.size());
 }
 
 bool SetValue(netsnmp_variable_list* variable, const Value& value) {

@@ -12,6 +12,11 @@ namespace exthost {
 std::vector<oid> ToNetSnmp(const Oid& ids);
 Oid FromNetSnmp(const oid* ids, size_t length);
 Binding FromNetSnmp(const netsnmp_variable_list& variable);
+// The same into a binding whose storage is reused.
+void CopyFromNetSnmp(const netsnmp_variable_list& variable, Binding& binding);
+
+// Renames the variable, without a copy on the heap for a name SNMP can carry.
+void SetName(netsnmp_variable_list* variable, const Oid& name);
 
 // Puts the value into the variable; false when the syntax has no SNMP encoding.
 bool SetValue(netsnmp_variable_list* variable, const Value& value);

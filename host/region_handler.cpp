@@ -1,6 +1,8 @@
 #include "host/region_handler.h"
 
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "host/answer_policy.h"
@@ -45,10 +47,7 @@ void Apply(netsnmp_agent_request_info* requestInfo, netsnmp_request_info* reques
            const Outcome& outcome, Phase phase) {
   switch (outcome.kind) {
     case Outcome::Kind::Answer:
-      if (phase == Phase::GetNext) {
-        const std::vector<oid> name = ToNetSnmp(outcome.answer.name);
-        snmp_set_var_objid(request->requestvb, name.data(), name.size());
-      }
+      if (phase == Phase::GetNext) SetName(request->requestvb, outcome.answer.name);
       if ((phase == Phase::Get || phase == Phase::GetNext) &&
           !SetValue(request->requestvb, outcome.answer.value)) {
         netsnmp_set_request_error(requestInfo, request, SNMP_ERR_GENERR);
@@ -134,8 +133,9 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
     // An AgentX master asks for a range that includes its start as a GET of the start
     // first; the Windows service never does, so the agent only sees the GETNEXT after it.
     if (request->processed || (*phase == Phase::Get && request->inclusive)) continue;
-    Binding binding = FromNetSnmp(*request->requestvb);
-    if (lookup) binding.value = Value{};
+    const netsnmp_variable_list& variable = *request->requestvb;
+    Binding binding = lookup ? Binding{FromNetSnmp(variable.name, variable.name_length), {}}
+                             : FromNetSnmp(variable);
     if (*phase == Phase::GetNext) binding.name = GetNextStart(binding.name, region_);
     asked.push_back(binding.name);
     bindings.push_back(std::move(binding));
@@ -149,7 +149,7 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
     return SNMP_ERR_NOERROR;
   }
   try {
-    const CachedAnswer answer = AnswerOnce(*requestInfo, *phase, pending, asked, bindings);
+    CachedAnswer answer = AnswerOnce(*requestInfo, *phase, pending, asked, std::move(bindings));
     if (answer.tooBig) {
       if (bulk && EndRepetitionsAt(requestInfo, pending)) {
         AnswerEndOfView(pending);
@@ -159,7 +159,7 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
       return SNMP_ERR_NOERROR;
     }
     const std::vector<Outcome> outcomes =
-        ResolveAnswers(*phase, region_, asked, answer.result, answer.bindings);
+        ResolveAnswers(*phase, region_, asked, answer.result, std::move(answer.bindings));
     if (const int unencodable = FirstUnencodableName(outcomes); unencodable >= 0) {
       snmp_log(LOG_ERR,
                "snmp-exthost: the agent answered %s with %zu sub-identifiers, more than the "
@@ -183,16 +183,21 @@ int RegionHandler::Serve(void* requestInfoPointer, void* requestsPointer) {
 CachedAnswer RegionHandler::AnswerOnce(netsnmp_agent_request_info& requestInfo, Phase phase,
                                        const std::vector<netsnmp_request_info*>& pending,
                                        const std::vector<Oid>& asked,
-                                       const std::vector<Binding>& bindings) {
+                                       std::vector<Binding> bindings) {
   CachedAnswer answer;
-  answer.bindings = bindings;
+  answer.bindings = std::move(bindings);
   if (phase != Phase::Get && phase != Phase::GetNext) {
     answer.result = agent_.Query(phase, answer.bindings);
     return answer;
   }
-  const std::string key = RetransmitKey(*requestInfo.asp, phase, bindings);
-  if (std::optional<CachedAnswer> earlier = retransmits_.Find(key, RetransmitCache::Clock::now())) {
-    return std::move(*earlier);
+  // Most answers are cheap and none of them is kept: the key is made only when it is needed.
+  std::string key;
+  if (!retransmits_.Empty()) {
+    key = RetransmitKey(*requestInfo.asp, phase, asked);
+    if (std::optional<CachedAnswer> earlier =
+            retransmits_.Find(key, RetransmitCache::Clock::now())) {
+      return std::move(*earlier);
+    }
   }
   // What the answer cost is what the agent took: a command or a counter sample shows there.
   const RetransmitCache::Clock::time_point start = RetransmitCache::Clock::now();
@@ -212,7 +217,10 @@ CachedAnswer RegionHandler::AnswerOnce(netsnmp_agent_request_info& requestInfo, 
       answer.bindings.clear();  // what does not fit is not kept either
     }
   }
-  retransmits_.Store(key, answer, made, made - start);
+  if (RetransmitCache::WorthKeeping(made - start)) {
+    if (key.empty()) key = RetransmitKey(*requestInfo.asp, phase, asked);
+    retransmits_.Store(std::move(key), answer, made, made - start);
+  }
   return answer;
 }
 

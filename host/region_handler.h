@@ -38,7 +38,7 @@ class RegionHandler {
   // (a retransmission); marked tooBig, without its values, when it cannot be sent.
   CachedAnswer AnswerOnce(::netsnmp_agent_request_info_s& requestInfo, Phase phase,
                           const std::vector<::netsnmp_request_info_s*>& pending,
-                          const std::vector<Oid>& asked, const std::vector<Binding>& bindings);
+                          const std::vector<Oid>& asked, std::vector<Binding> bindings);
   void ReportMisordered(const Oid& asked, const Oid& answered);
   void ReportFailure(Phase phase, const std::vector<Oid>& asked, const QueryResult& result);
 

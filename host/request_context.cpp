@@ -29,14 +29,6 @@ void AppendNumber(std::string& key, Number number) {
   Append(key, &number, sizeof number);
 }
 
-void AppendBinding(std::string& key, const Binding& binding) {
-  Append(key, binding.name.data(), binding.name.size() * sizeof(uint32_t));
-  AppendNumber(key, static_cast<int>(binding.value.syntax));
-  AppendNumber(key, binding.value.number);
-  Append(key, binding.value.bytes.data(), binding.value.bytes.size());
-  Append(key, binding.value.oid.data(), binding.value.oid.size() * sizeof(uint32_t));
-}
-
 }  // namespace
 
 bool ForwardedByAMaster() {
@@ -44,7 +36,7 @@ bool ForwardedByAMaster() {
 }
 
 std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
-                          const std::vector<Binding>& bindings) {
+                          const std::vector<Oid>& names) {
   const netsnmp_pdu& message = session.orig_pdu != nullptr ? *session.orig_pdu : *session.pdu;
   std::string key;
   key.reserve(256);
@@ -70,7 +62,7 @@ std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
     Append(key, variable->val.string, variable->val.string != nullptr ? variable->val_len : 0);
   }
   AppendNumber(key, static_cast<int>(phase));
-  for (const Binding& binding : bindings) AppendBinding(key, binding);
+  for (const Oid& name : names) Append(key, name.data(), name.size() * sizeof(uint32_t));
   return key;
 }
 
@@ -86,6 +78,7 @@ size_t ResponseBytesWithout(const netsnmp_agent_session& session,
                      ? kUserSecurityHeaderBytes + pdu.securityEngineIDLen + pdu.securityNameLen +
                            pdu.contextEngineIDLen + pdu.contextNameLen
                      : kCommunityHeaderBytes + pdu.community_len;
+  Binding scratch;  // one binding's storage for all, as a GETBULK has many
   for (const netsnmp_variable_list* variable = pdu.variables; variable != nullptr;
        variable = variable->next_variable) {
     // A GETBULK's repetitions not reached yet have no name and are sent as nothing.
@@ -93,7 +86,9 @@ size_t ResponseBytesWithout(const netsnmp_agent_session& session,
     const bool isPending = std::any_of(pending.begin(), pending.end(), [&](auto* request) {
       return request->requestvb == variable;
     });
-    if (!isPending) bytes += EncodedSize(FromNetSnmp(*variable));
+    if (isPending) continue;
+    CopyFromNetSnmp(*variable, scratch);
+    bytes += EncodedSize(scratch);
   }
   return bytes;
 }

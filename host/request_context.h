@@ -17,13 +17,13 @@ namespace exthost {
 // request under ids of its own and without the manager's address or request-id.
 bool ForwardedByAMaster();
 
-// One call of the agent for one message: its source address and port, its request-id,
-// the message itself, the phase and the bindings handed over in this pass (a GETBULK
-// makes one pass per repetition). A retransmission has the same key. In the AgentX role
-// the key is what the master forwards without its ids: the request type, the context,
-// the bindings with their ranges and a GETBULK's counts.
+// One GET or GETNEXT call of the agent for one message: its source address and port, its
+// request-id, the message itself, the phase and the names handed over in this pass (a
+// GETBULK makes one pass per repetition). A retransmission has the same key. In the
+// AgentX role the key is what the master forwards without its ids: the request type, the
+// context, the bindings with their ranges and a GETBULK's counts.
 std::string RetransmitKey(const netsnmp_agent_session& session, Phase phase,
-                          const std::vector<Binding>& bindings);
+                          const std::vector<Oid>& names);
 
 // The most bytes a response to this request may take.
 size_t ResponseLimit(const netsnmp_agent_session& session);

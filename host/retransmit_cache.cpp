@@ -27,7 +27,7 @@ std::optional<CachedAnswer> RetransmitCache::Find(const std::string& key, Clock:
 
 void RetransmitCache::Store(std::string key, CachedAnswer answer, Clock::time_point made,
                             Clock::duration took) {
-  if (took <= kWorthKeeping) return;
+  if (!WorthKeeping(took)) return;
   DropExpired(made);
   const size_t bytes = SizeOf(key, answer);
   if (bytes > kMaxBytes) return;

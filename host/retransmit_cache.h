@@ -46,6 +46,10 @@ class RetransmitCache {
   RetransmitCache(const RetransmitCache&) = delete;  // its index points into its entries
   RetransmitCache& operator=(const RetransmitCache&) = delete;
 
+  static bool WorthKeeping(Clock::duration took) { return took > kWorthKeeping; }
+  // Nothing kept: no answer can be found, whatever the key.
+  bool Empty() const { return entries_.empty(); }
+
   // `key` identifies one call of the agent: source, request-id, message and the bindings
   // handed over in this pass.
   std::optional<CachedAnswer> Find(const std::string& key, Clock::time_point now);
