@@ -72,12 +72,13 @@ int32_t GetNextRequest(const ProfileSnapshot& rows, SnmpVarBind& binding) {
   if (cell) return AnswerNext(binding, cell->name, cell->text, cell->isName);
 
   OidIds next;
-  if (nextRow) string2oid(*nextRow, next);
+  std::string nextText;
+  if (nextRow) nextText = SectionOid(*nextRow, next);
   if (next.empty()) {
     Log("SNMP_ERRORSTATUS_NOSUCHNAME");
     return SNMP_ERRORSTATUS_NOSUCHNAME;
   }
-  return AnswerNext(binding, next, GetPerf(rows, OidText(next)), false);
+  return AnswerNext(binding, next, GetPerf(rows, nextText), false);
 }
 
 }  // namespace quillon

@@ -17,7 +17,9 @@ void WriteLine(const std::string& message, const std::string& debugSwitch) {
 
 }  // namespace
 
-void Log(const std::string& message) { WriteLine(message, State().settings.debug); }
+void Log(std::string_view message) {
+  if (Logging()) WriteLine(std::string(message), lib::kDebugOn);
+}
 
 bool Logging() { return State().settings.debug == lib::kDebugOn; }
 

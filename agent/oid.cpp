@@ -22,7 +22,35 @@ std::optional<UINT> PlainNumber(std::string_view token) {
   return value;
 }
 
+// The utility library of some systems cuts the text of a long OID: a name longer than this
+// is always made again from its sub-identifiers, so that it meets rows as they do there.
+constexpr size_t kShortOidText = 255;
+
+// The sub-identifiers of a text that OidText would make from them; false for any other
+// text, ids then unspecified.
+bool ReadCanonical(std::string_view text, OidIds& ids) {
+  ids.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '.')) + 1);
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t dot = std::min(text.find('.', start), text.size());
+    const std::string_view token = text.substr(start, dot - start);
+    const std::optional<UINT> plain = PlainNumber(token);
+    if (!plain || (token.size() > 1 && token.front() == '0')) return false;
+    ids.push_back(*plain);
+    start = dot + 1;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::string SectionOid(std::string_view name, OidIds& ids) {
+  ids.clear();
+  if (name.size() <= kShortOidText && ReadCanonical(name, ids)) return std::string(name);
+  ids.clear();
+  string2oid(name, ids);
+  return OidText(ids);
+}
 
 void string2oid(std::string_view text, OidIds& ids) {
   ids.reserve(ids.size() + static_cast<size_t>(std::count(text.begin(), text.end(), '.')) + 1);

@@ -19,6 +19,11 @@ constexpr size_t kDefaultBaseOidLength = kDefaultBaseOid.size();
 // integer stops the parse with a "string2oid: " debug line, leaving a 0 in its place.
 void string2oid(std::string_view text, OidIds& ids);
 
+// A section name's sub-identifiers as string2oid reads them (into ids, which it clears)
+// and their text as OidText makes it. A name in plain dotted decimal without leading
+// zeros is that text already, so it is neither read twice nor made again.
+std::string SectionOid(std::string_view name, OidIds& ids);
+
 // Sub-identifiers in decimal joined by ".", the form in which OIDs meet section names.
 // The text of an empty OID is "<null oid>".
 std::string OidText(const UINT* ids, size_t count);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <utility>
 
+#include "agent/row_order.h"
+
 namespace quillon {
 
 namespace {
@@ -41,6 +43,18 @@ std::optional<size_t> ProfileSnapshot::FirstPosition(std::string_view name) cons
   const auto found = firstPosition_.find(name);
   if (found == firstPosition_.end()) return std::nullopt;
   return found->second;
+}
+
+const std::vector<ProfileSnapshot::NamedOid>& ProfileSnapshot::InOidOrder() const {
+  std::call_once(ordered_, [this] {
+    std::vector<uint32_t> ids;
+    for (size_t position = 0; position < names_.size(); ++position) {
+      if (ParsePlainOid(names_[position], ids)) inOidOrder_.push_back({ids, position});
+    }
+    std::stable_sort(inOidOrder_.begin(), inOidOrder_.end(),
+                     [](const NamedOid& a, const NamedOid& b) { return a.ids < b.ids; });
+  });
+  return inOidOrder_;
 }
 
 std::string ProfileSnapshot::Value(std::string_view section, std::string_view key) const {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,16 @@ class ProfileSnapshot {
   const std::string& Text() const { return text_.Text(); }
   // Where the first name equal to this one (byte for byte) stands in SectionNames.
   std::optional<size_t> FirstPosition(std::string_view name) const;
+
+  // A name of SectionNames read as an OID, and where it stands there.
+  struct NamedOid {
+    std::vector<uint32_t> ids;
+    size_t position;
+  };
+  // The names in plain dotted decimal (as ParsePlainOid reads them) in OID order, equal
+  // OIDs in file order: sorted once, when first asked for, so that a walk that starts
+  // between rows finds its next row without reading every name again.
+  const std::vector<NamedOid>& InOidOrder() const;
   // A key of the first section of that name (names compared without regard to case),
   // as the profile reader hands it to a 2048-byte buffer: empty when absent, cut to
   // 2047 characters and at a zero byte.
@@ -62,6 +73,8 @@ class ProfileSnapshot {
   platform::IniText text_;
   std::vector<std::string_view> names_;
   std::unordered_map<std::string_view, size_t> firstPosition_;
+  mutable std::once_flag ordered_;
+  mutable std::vector<NamedOid> inOidOrder_;
 };
 
 // The file at path (drive letters mapped) read and parsed once, as the agent reads it.

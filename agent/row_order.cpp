@@ -16,19 +16,17 @@ bool Before(std::span<const uint32_t> a, std::span<const uint32_t> b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
 }
 
-std::optional<std::string_view> SmallestAfter(const std::vector<std::string_view>& sections,
+// The first name in OID order after the request; of equal OIDs, the first in the file.
+std::optional<std::string_view> SmallestAfter(const ProfileSnapshot& rows,
                                               std::span<const uint32_t> request) {
-  std::optional<std::string_view> best;
-  std::vector<uint32_t> bestIds;
-  std::vector<uint32_t> ids;
-  for (const std::string_view name : sections) {
-    if (!ParsePlainOid(name, ids) || !Before(request, ids)) continue;
-    if (!best || Before(ids, bestIds)) {
-      best = name;
-      bestIds.swap(ids);
-    }
-  }
-  return best;
+  const std::vector<ProfileSnapshot::NamedOid>& ordered = rows.InOidOrder();
+  const auto after =
+      std::upper_bound(ordered.begin(), ordered.end(), request,
+                       [](std::span<const uint32_t> a, const ProfileSnapshot::NamedOid& b) {
+                         return Before(a, b.ids);
+                       });
+  if (after == ordered.end()) return std::nullopt;
+  return rows.SectionNames()[after->position];
 }
 
 }  // namespace
@@ -66,7 +64,7 @@ std::optional<std::string_view> SectionAfter(const ProfileSnapshot& rows,
     if (*at + 1 < sections.size()) return sections[*at + 1];
     return std::nullopt;
   }
-  return SmallestAfter(sections, request);
+  return SmallestAfter(rows, request);
 }
 
 }  // namespace quillon

@@ -63,6 +63,31 @@ TEST_F(WalkTest, AnOidThatNamesNoRowAnswersTheRowWithTheSmallestOidAfterIt) {
   EXPECT_EQ(LogLines().back(), "comparemem=false");
 }
 
+TEST_F(WalkTest, BetweenRowsOidOrderHoldsForEveryRowAndForTheFileAsEdited) {
+  std::string rows;
+  for (int i = 40; i >= 1; --i) {
+    rows += Row("1.3.6.1.4.1.15." + std::to_string(i * 10) + ".0", std::to_string(i * 10));
+  }
+  Serve(rows + Row("1.3.6.1.4.1.15.0200.0", "padded") + Row("1.3.6.1.4.1.15.x", "word"));
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.0"), "1.3.6.1.4.1.15.10.0 = INTEGER 10");
+  for (int i = 1; i < 40; ++i) {
+    const std::string after = "1.3.6.1.4.1.15." + std::to_string(i * 10) + ".0.1";
+    EXPECT_EQ(Next(after), "1.3.6.1.4.1.15." + std::to_string(i * 10 + 10) + ".0 = INTEGER " +
+                               std::to_string(i * 10 + 10))
+        << after;
+  }
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.400.0.1"), "error 2");
+  Unload();
+  // A name written with a leading zero stands among the others by its value; its answer
+  // is the row its OID's text names.
+  Serve(Row("1.3.6.1.4.1.15.3.0", "three") + Row("1.3.6.1.4.1.15.02.0", "padded") +
+        Row("1.3.6.1.4.1.15.1.0", "one") + Row("1.3.6.1.4.1.15.2.0", "two"));
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.1.0.1"), "1.3.6.1.4.1.15.2.0 = OCTET STRING \"two\"");
+  WriteCounters(Row("1.3.6.1.4.1.15.3.0", "three") + Row("1.3.6.1.4.1.15.1.5.0", "one-five") +
+                Row("1.3.6.1.4.1.15.1.0", "one"));
+  EXPECT_EQ(Next("1.3.6.1.4.1.15.1.0.1"), "1.3.6.1.4.1.15.1.5.0 = OCTET STRING \"one-five\"");
+}
+
 TEST_F(WalkTest, ExactLinesOfAGetNext) {
   Serve(Row("1.3.6.1.4.1.15.1.0", "one") + Row("1.3.6.1.4.1.15.2.0", "7"));
   Next("1.3.6.1.4.1.15.1.0");
