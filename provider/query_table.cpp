@@ -162,12 +162,12 @@ PdhStatus QueryTable::GetFormattedCounterValue(PdhHandle counter, uint32_t forma
                                                PdhFmtCounterValue* value) {
   if (!value) return kPdhInvalidArgument;
   return WithCounter(counter, [&](const Counter& found) {
-    if (type) *type = found.Spec().type;
+    if (type) *type = found.Definition().type;
     if (found.samples == 0) {
       value->CStatus = kPdhCStatusInvalidData;
       return kPdhInvalidData;
     }
-    return CalculateValue(found.Spec(), format, found.newer,
+    return CalculateValue(found.Definition(), format, found.newer,
                           found.samples > 1 ? &found.older : nullptr, value);
   });
 }
@@ -175,7 +175,7 @@ PdhStatus QueryTable::GetFormattedCounterValue(PdhHandle counter, uint32_t forma
 PdhStatus QueryTable::GetRawCounterValue(PdhHandle counter, uint32_t* type, PdhRawCounter* value) {
   if (!value) return kPdhInvalidArgument;
   return WithCounter(counter, [&](const Counter& found) {
-    if (type) *type = found.Spec().type;
+    if (type) *type = found.Definition().type;
     *value = found.newer;
     if (found.samples == 0) value->CStatus = kPdhCStatusInvalidData;
     return kPdhOk;
@@ -187,7 +187,7 @@ PdhStatus QueryTable::CalculateCounterFromRawValue(PdhHandle counter, uint32_t f
                                                    PdhFmtCounterValue* value) {
   if (!newer || !value) return kPdhInvalidArgument;
   return WithCounter(counter, [&](const Counter& found) {
-    return CalculateValue(found.Spec(), format, *newer, older, value);
+    return CalculateValue(found.Definition(), format, *newer, older, value);
   });
 }
 
@@ -201,7 +201,7 @@ PdhStatus QueryTable::GetCounterInfo(PdhHandle counter, bool explainText, uint32
 
 PdhStatus QueryTable::CounterInfo(const Counter& found, bool explainText, uint32_t* bufferSize,
                                   void* buffer) {
-  const CounterSpec& definition = found.Spec();
+  const CounterSpec& definition = found.Definition();
   const CounterPath& path = found.path;
 
   std::string machine = "\\\\" + HostName();

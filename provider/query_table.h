@@ -38,7 +38,7 @@ class QueryTable {
     PdhRawCounter newer{};
     PdhRawCounter older{};
 
-    const CounterSpec& Spec() const { return object->counters[position]; }
+    const CounterSpec& Definition() const { return object->counters[position]; }
   };
   struct Query {
     std::uintptr_t userData = 0;

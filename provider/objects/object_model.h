@@ -85,7 +85,7 @@ struct CounterSpec {
 // in the object's enum of counters) and the counter.
 struct NamedCounter {
   size_t counter;
-  CounterSpec spec;
+  CounterSpec definition;
 };
 
 // The counters of an object in the order of its enum, from entries that each name
@@ -100,7 +100,7 @@ consteval std::array<CounterSpec, Count> CounterTable(const NamedCounter (&entri
       throw "each counter of the enum needs exactly one entry";
     }
     placed[entry.counter] = true;
-    table[entry.counter] = entry.spec;
+    table[entry.counter] = entry.definition;
   }
   return table;
 }
