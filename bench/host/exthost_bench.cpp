@@ -115,19 +115,6 @@ double CpuPerRequest(Server& server, const std::function<void(Manager&)>& ask) {
   return (bench::ProcessCpuSeconds(server.Pid()) - cpuBefore) * 1e6 / std::max(requests, 1);
 }
 
-// Varbinds per second over whole walks, repeated until kWalkMinimum has passed.
-double WalkRate(const std::function<bench::WalkResult()>& walk) {
-  int varbinds = 0;
-  double seconds = 0;
-  do {
-    const bench::WalkResult result = walk();
-    varbinds += result.varbinds;
-    seconds += result.seconds;
-    if (!result.finished) break;
-  } while (seconds < kWalkMinimum.count());
-  return seconds > 0 ? varbinds / seconds : 0;
-}
-
 double CpuPerGet(Server& server, const Oid& name) {
   return CpuPerRequest(server, [&](Manager& manager) { manager.Ask(SNMP_MSG_GET, name); });
 }
@@ -295,16 +282,18 @@ int main() {
   for (size_t i = 0; i < bySize.size(); ++i) {
     measures.push_back({"snmpwalk, " + Grouped(kSizes[i], true) + " constant rows (varbinds/s)",
                         [](Server& s) {
-                          return WalkRate(
-                              [&] { return s.Session().Walk(s.WalkRoot(), kWalkLimit); });
+                          return bench::WalkRate(
+                              [&] { return s.Session().Walk(s.WalkRoot(), kWalkLimit); },
+                              kWalkMinimum);
                         },
                         bySize[i].host.get(), bySize[i].snmpd.get()});
   }
   for (size_t i = 0; i < bySize.size(); ++i) {
     measures.push_back({"snmpbulkwalk, " + Grouped(kSizes[i], true) + " constant rows (varbinds/s)",
                         [](Server& s) {
-                          return WalkRate(
-                              [&] { return s.Session().BulkWalk(s.WalkRoot(), kWalkLimit); });
+                          return bench::WalkRate(
+                              [&] { return s.Session().BulkWalk(s.WalkRoot(), kWalkLimit); },
+                              kWalkMinimum);
                         },
                         bySize[i].host.get(), bySize[i].snmpd.get()});
   }

@@ -126,4 +126,16 @@ WalkResult Manager::BulkWalk(const Oid& subtree, Seconds limit) {
   return result;
 }
 
+double WalkRate(const std::function<WalkResult()>& walk, Seconds minimum) {
+  int varbinds = 0;
+  double seconds = 0;
+  do {
+    const WalkResult result = walk();
+    varbinds += result.varbinds;
+    seconds += result.seconds;
+    if (!result.finished) break;
+  } while (seconds < minimum.count());
+  return seconds > 0 ? varbinds / seconds : 0;
+}
+
 }  // namespace bench

@@ -6,6 +6,7 @@
 // clang-format on
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ struct WalkResult {
   bool finished = false;  // left the subtree or failed, rather than running out of time
   double PerSecond() const { return seconds > 0 ? varbinds / seconds : 0; }
 };
+
+// Varbinds per second over whole walks, repeated until `minimum` has passed (or a walk
+// ran out of its own time), so that a short walk is not measured in milliseconds.
+double WalkRate(const std::function<WalkResult()>& walk, Seconds minimum);
 
 // A v2c manager session on one agent, asking one request at a time as the tools do.
 class Manager {
