@@ -130,10 +130,6 @@ std::string GetPerf(const ProfileSnapshot& rows, const std::string& section) {
   return ReadCounterRow(row, localPath);
 }
 
-}  // namespace quillon
-
-namespace quillon {
-
 std::string InstanceText(const RowKeys& row, const std::string& localPath) {
   if (SampledRows* sampled = State().sampled.get()) {
     if (std::optional<lib::CounterValue> value = sampled->LatestOf(localPath, row.Kind())) {
